@@ -1,0 +1,91 @@
+// Control of the headless backend, for tests and tools. Only programs linked
+// with the headless backend may call these. Time is virtual: it moves only when
+// Sleep, a wait for the vertical blank or AdvanceTime says so.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::headless {
+
+// Puts every piece of headless state back to its start: clock at 0, no events,
+// no answers, no faults, no captured frames or audio, no windows. Call at the
+// start of each test.
+void Reset();
+
+// The virtual clock.
+uint32_t Now();
+void AdvanceTime(uint32_t ms);
+
+// Scripted window-system input, delivered in order when the platform next looks
+// for events. Scan codes are DirectInput's (DIK_ values).
+void KeyDown(uint32_t scanCode);
+void KeyUp(uint32_t scanCode);
+void MouseMove(int32_t dx, int32_t dy);
+void MouseButton(int button, bool pressed);
+void CloseWindow();  // the user pressed the window's close box
+void SetFocus(bool focused);
+void JoystickAttach(bool attached);
+void JoystickAxis(int axis, int32_t value);  // -32768..32767
+void JoystickButton(int button, bool pressed);
+// Events scripted for a later moment of the virtual clock.
+void KeyDownAt(uint32_t time, uint32_t scanCode);
+void CloseWindowAt(uint32_t time);
+
+// Message boxes: each box shown takes the next scripted answer (IDOK, IDYES,
+// IDNO); with none scripted, it takes its first button (IDOK or IDYES).
+struct MessageBoxRecord {
+  std::string text;
+  std::string caption;
+  unsigned type = 0;
+  int answer = 0;
+};
+void AnswerNextMessageBox(int answer);
+const std::vector<MessageBoxRecord>& MessageBoxes();
+
+// Debugger output lines written with OutputDebugStringA.
+const std::vector<std::string>& DebugOutput();
+
+// Windows the platform asked the backend for.
+struct WindowRecord {
+  std::string title;
+  int clientWidth = 0;
+  int clientHeight = 0;
+  bool visible = false;
+  bool cursorVisible = true;
+  bool fullScreen = false;
+  bool hasIcon = false;
+  bool destroyed = false;
+};
+std::vector<WindowRecord> Windows();
+
+// Presented frames (0x00RRGGBB, top row first). Only the latest few are kept.
+struct CapturedFrame {
+  int width = 0;
+  int height = 0;
+  uint32_t time = 0;
+  std::vector<uint32_t> pixels;
+};
+uint64_t PresentedFrameCount();
+const CapturedFrame* LastFrame();
+
+// Whether the mouse is in relative (grabbed) mode.
+bool RelativeMouse();
+
+// Audio mixed in virtual time: whenever the clock moves while an audio device is
+// open, the device's callback is run for the elapsed frames and its output kept
+// here (interleaved, at the rate and channel count the device was opened with).
+struct AudioCapture {
+  int rate = 0;
+  int channels = 0;
+  bool open = false;
+  std::vector<int16_t> samples;
+};
+const AudioCapture& CapturedAudio();
+void ClearCapturedAudio();
+
+// Fault injection.
+void FailAudioOpen(bool fail);
+
+}  // namespace platform::headless

@@ -1,0 +1,117 @@
+// The seam between the platform layer and the real machine. Everything that
+// touches the outside world -- the clock, sleeping, window-system events, message
+// boxes, showing frames and playing audio -- goes through one Backend. Two
+// implementations exist: "sdl" (the real desktop) and "headless" (virtual time,
+// scripted input, captured frames and audio, fault injection). A program picks
+// one by linking it; Instance() is defined by the backend that was linked.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform::backend {
+
+// A window of the backend, created for each top-level platform window.
+using WindowId = uint32_t;
+constexpr WindowId kNoWindow = 0;
+
+// Events reported by the backend, in the platform's own terms.
+struct Event {
+  enum class Type {
+    KeyDown,       // scanCode and extended are set; repeat is true for auto-repeat
+    KeyUp,
+    MouseMotion,   // dx, dy: relative motion; x, y: position in the window
+    MouseButton,   // button 0..3 (left, right, middle, fourth), pressed
+    MouseWheel,    // dy: wheel clicks
+    JoystickAdded,
+    JoystickRemoved,
+    JoystickAxis,  // axis 0 = x, 1 = y, ...; value -32768..32767
+    JoystickButton,  // button 0..31, pressed
+    CloseRequest,  // the window's close box
+    FocusGained,
+    FocusLost,
+    Quit,          // the backend itself is going away (e.g. session ended)
+  };
+  Type type = Type::Quit;
+  WindowId window = kNoWindow;
+  // Keys: the keyboard's set-1 scan code as DirectInput numbers keys
+  // (0x01 Escape ... ; extended keys carry 0x80 in the DirectInput code).
+  uint32_t scanCode = 0;
+  bool repeat = false;
+  int32_t x = 0, y = 0, dx = 0, dy = 0;
+  int32_t button = 0;
+  bool pressed = false;
+  int32_t axis = 0;
+  int32_t value = 0;
+};
+
+// A picture handed to the display: 32-bit pixels 0x00RRGGBB, top row first.
+struct Frame {
+  const uint32_t* pixels = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t pitchPixels = 0;
+};
+
+// Audio: the mixer pulls interleaved signed 16-bit stereo frames.
+using AudioCallback = void (*)(void* user, int16_t* out, int frames);
+struct AudioSpec {
+  int rate = 44100;
+  int channels = 2;
+  int bufferFrames = 512;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // Clock: milliseconds since the backend started.
+  virtual uint32_t Milliseconds() = 0;
+  // Blocks (or, headless, advances the virtual clock) for ms milliseconds.
+  virtual void Sleep(uint32_t ms) = 0;
+
+  // Moves window-system events into the backend's queue; returns false when none
+  // is waiting. WaitEvent blocks until one arrives or timeoutMs passes.
+  virtual bool PollEvent(Event& event) = 0;
+  virtual bool WaitEvent(Event& event, uint32_t timeoutMs) = 0;
+  // False when no event can ever arrive again (a headless script ran out), so
+  // that a blocking wait would never end.
+  virtual bool EventsCanArrive() = 0;
+
+  // Windows.
+  virtual WindowId CreateWindow(const std::string& title, int clientWidth, int clientHeight, bool visible) = 0;
+  virtual void DestroyWindow(WindowId window) = 0;
+  virtual void SetWindowTitle(WindowId window, const std::string& title) = 0;
+  // Icon pixels, 32-bit 0xAARRGGBB, top row first.
+  virtual void SetWindowIcon(WindowId window, const uint32_t* argb, int width, int height) = 0;
+  virtual void SetWindowClientSize(WindowId window, int width, int height) = 0;
+  virtual void ShowWindow(WindowId window, bool visible) = 0;
+  virtual void SetCursorVisible(WindowId window, bool visible) = 0;
+  virtual bool HasFocus(WindowId window) = 0;
+  // Desktop size in pixels.
+  virtual void DesktopSize(int& width, int& height) = 0;
+
+  // Message boxes. buttons: 0 = OK, 4 = Yes/No (MB_ constants); returns IDOK,
+  // IDYES or IDNO. A backend that cannot show one returns the first button's id.
+  virtual int MessageBox(WindowId owner, const std::string& text, const std::string& caption, unsigned type) = 0;
+
+  // Display. fullScreen shows the frame scaled up with aspect ratio kept on a
+  // desktop full-screen window; otherwise the frame is the window's client area.
+  virtual void SetFullScreen(WindowId window, bool fullScreen) = 0;
+  virtual void Present(WindowId window, const Frame& frame) = 0;
+
+  // Mouse: relative mode grabs the pointer so that motion never stops at an edge.
+  virtual void SetRelativeMouse(bool enabled) = 0;
+
+  // Audio. OpenAudio starts pulling from callback; obtained holds the real spec.
+  virtual bool OpenAudio(const AudioSpec& wanted, AudioCallback callback, void* user, AudioSpec& obtained) = 0;
+  virtual void CloseAudio() = 0;
+  // Held around changes that the audio callback reads.
+  virtual void LockAudio() = 0;
+  virtual void UnlockAudio() = 0;
+};
+
+// The backend linked into this program.
+Backend& Instance();
+
+}  // namespace platform::backend

@@ -1,0 +1,339 @@
+// The headless backend: a virtual millisecond clock, scripted events, recorded
+// message boxes and windows, captured frames and audio mixed in virtual time.
+#include "platform/headless.h"
+
+#include <algorithm>
+#include <deque>
+#include <map>
+
+#include "backend/backend.h"
+#include "kernel/debug.h"
+#include "platform/winuser.h"
+#include "user/user_internal.h"
+
+namespace platform::headless {
+namespace {
+
+using backend::Event;
+
+struct Scheduled {
+  uint32_t time;
+  Event event;
+};
+
+struct State {
+  uint32_t now = 0;
+  std::deque<Event> events;
+  std::deque<Scheduled> scheduled;  // kept in time order
+  std::deque<int> answers;
+  std::vector<MessageBoxRecord> boxes;
+  std::map<backend::WindowId, WindowRecord> windows;
+  backend::WindowId nextWindow = 1;
+  backend::WindowId focused = backend::kNoWindow;
+  bool relativeMouse = false;
+  uint64_t frameCount = 0;
+  CapturedFrame lastFrame;
+  bool hasFrame = false;
+  int desktopWidth = 1280, desktopHeight = 1024;
+  // audio
+  bool failAudioOpen = false;
+  backend::AudioCallback audioCallback = nullptr;
+  void* audioUser = nullptr;
+  AudioCapture audio;
+  uint64_t audioFramesMixed = 0;  // frames produced since the device opened
+  uint32_t audioOpenedAt = 0;
+};
+
+State& S() {
+  static State state;
+  return state;
+}
+
+// Runs the audio callback for the frames that the elapsed virtual time owes.
+void MixUpTo(uint32_t now) {
+  State& s = S();
+  if (!s.audioCallback) return;
+  uint64_t due = static_cast<uint64_t>(now - s.audioOpenedAt) * static_cast<uint64_t>(s.audio.rate) / 1000;
+  while (s.audioFramesMixed < due) {
+    int frames = static_cast<int>(std::min<uint64_t>(due - s.audioFramesMixed, 1024));
+    size_t at = s.audio.samples.size();
+    s.audio.samples.resize(at + static_cast<size_t>(frames) * s.audio.channels);
+    s.audioCallback(s.audioUser, s.audio.samples.data() + at, frames);
+    s.audioFramesMixed += static_cast<uint64_t>(frames);
+  }
+}
+
+void Advance(uint32_t ms) {
+  State& s = S();
+  // Mix in steps so that long sleeps do not produce one huge callback.
+  while (ms > 0) {
+    uint32_t step = std::min<uint32_t>(ms, 10);
+    s.now += step;
+    ms -= step;
+    MixUpTo(s.now);
+  }
+}
+
+void Push(Event e) {
+  if (e.window == backend::kNoWindow) e.window = S().focused;
+  S().events.push_back(e);
+}
+
+void Schedule(uint32_t time, Event e) {
+  auto& q = S().scheduled;
+  auto it = q.begin();
+  while (it != q.end() && it->time <= time) ++it;
+  q.insert(it, {time, e});
+}
+
+// Moves scheduled events whose time has come into the queue.
+void Release() {
+  State& s = S();
+  while (!s.scheduled.empty() && s.scheduled.front().time <= s.now) {
+    Push(s.scheduled.front().event);
+    s.scheduled.pop_front();
+  }
+}
+
+class HeadlessBackend final : public backend::Backend {
+ public:
+  uint32_t Milliseconds() override { return S().now; }
+  void Sleep(uint32_t ms) override { Advance(ms); }
+
+  bool PollEvent(Event& event) override {
+    Release();
+    auto& q = S().events;
+    if (q.empty()) return false;
+    event = q.front();
+    q.pop_front();
+    return true;
+  }
+
+  bool WaitEvent(Event& event, uint32_t timeoutMs) override {
+    if (PollEvent(event)) return true;
+    State& s = S();
+    if (!s.scheduled.empty() && s.scheduled.front().time - s.now <= timeoutMs) {
+      Advance(s.scheduled.front().time - s.now);
+      return PollEvent(event);
+    }
+    if (!s.scheduled.empty()) Advance(timeoutMs);
+    return false;
+  }
+
+  bool EventsCanArrive() override { return !S().events.empty() || !S().scheduled.empty(); }
+
+  backend::WindowId CreateWindow(const std::string& title, int w, int h, bool visible) override {
+    State& s = S();
+    backend::WindowId id = s.nextWindow++;
+    WindowRecord r;
+    r.title = title;
+    r.clientWidth = w;
+    r.clientHeight = h;
+    r.visible = visible;
+    s.windows[id] = r;
+    if (s.focused == backend::kNoWindow) s.focused = id;  // a new program's window has the focus
+    return id;
+  }
+  void DestroyWindow(backend::WindowId id) override {
+    auto it = S().windows.find(id);
+    if (it != S().windows.end()) it->second.destroyed = true;
+    if (S().focused == id) S().focused = backend::kNoWindow;
+  }
+  void SetWindowTitle(backend::WindowId id, const std::string& title) override {
+    if (auto* r = Find(id)) r->title = title;
+  }
+  void SetWindowIcon(backend::WindowId id, const uint32_t*, int w, int h) override {
+    if (auto* r = Find(id)) r->hasIcon = w > 0 && h > 0;
+  }
+  void SetWindowClientSize(backend::WindowId id, int w, int h) override {
+    if (auto* r = Find(id)) r->clientWidth = w, r->clientHeight = h;
+  }
+  void ShowWindow(backend::WindowId id, bool visible) override {
+    if (auto* r = Find(id)) r->visible = visible;
+  }
+  void SetCursorVisible(backend::WindowId id, bool visible) override {
+    if (auto* r = Find(id)) r->cursorVisible = visible;
+  }
+  bool HasFocus(backend::WindowId id) override { return id != backend::kNoWindow && S().focused == id; }
+  void DesktopSize(int& w, int& h) override {
+    w = S().desktopWidth;
+    h = S().desktopHeight;
+  }
+
+  int MessageBox(backend::WindowId, const std::string& text, const std::string& caption, unsigned type) override {
+    State& s = S();
+    int answer = (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
+    if (!s.answers.empty()) {
+      answer = s.answers.front();
+      s.answers.pop_front();
+    }
+    s.boxes.push_back({text, caption, type, answer});
+    return answer;
+  }
+
+  void SetFullScreen(backend::WindowId id, bool fullScreen) override {
+    if (auto* r = Find(id)) r->fullScreen = fullScreen;
+  }
+
+  void Present(backend::WindowId, const backend::Frame& frame) override {
+    State& s = S();
+    s.frameCount++;
+    s.lastFrame.width = frame.width;
+    s.lastFrame.height = frame.height;
+    s.lastFrame.time = s.now;
+    s.lastFrame.pixels.resize(static_cast<size_t>(frame.width) * frame.height);
+    for (int y = 0; y < frame.height; ++y)
+      std::copy_n(frame.pixels + static_cast<size_t>(y) * frame.pitchPixels, frame.width,
+                  s.lastFrame.pixels.begin() + static_cast<ptrdiff_t>(y) * frame.width);
+    s.hasFrame = true;
+  }
+
+  void SetRelativeMouse(bool enabled) override { S().relativeMouse = enabled; }
+
+  bool OpenAudio(const backend::AudioSpec& wanted, backend::AudioCallback callback, void* user,
+                 backend::AudioSpec& obtained) override {
+    State& s = S();
+    if (s.failAudioOpen || s.audioCallback || !callback) return false;
+    obtained = wanted;
+    s.audioCallback = callback;
+    s.audioUser = user;
+    s.audio.rate = wanted.rate;
+    s.audio.channels = wanted.channels;
+    s.audio.open = true;
+    s.audio.samples.clear();
+    s.audioFramesMixed = 0;
+    s.audioOpenedAt = s.now;
+    return true;
+  }
+  void CloseAudio() override {
+    State& s = S();
+    s.audioCallback = nullptr;
+    s.audioUser = nullptr;
+    s.audio.open = false;
+  }
+  void LockAudio() override {}
+  void UnlockAudio() override {}
+
+ private:
+  static WindowRecord* Find(backend::WindowId id) {
+    auto it = S().windows.find(id);
+    return it == S().windows.end() ? nullptr : &it->second;
+  }
+};
+
+}  // namespace
+
+void Reset() {
+  platform::user::ResetForTests();
+  platform::kernel::ClearDebugLines();
+  S() = State{};
+}
+
+uint32_t Now() { return S().now; }
+void AdvanceTime(uint32_t ms) { Advance(ms); }
+
+void KeyDown(uint32_t scanCode) {
+  Event e;
+  e.type = Event::Type::KeyDown;
+  e.scanCode = scanCode;
+  Push(e);
+}
+void KeyUp(uint32_t scanCode) {
+  Event e;
+  e.type = Event::Type::KeyUp;
+  e.scanCode = scanCode;
+  Push(e);
+}
+void MouseMove(int32_t dx, int32_t dy) {
+  Event e;
+  e.type = Event::Type::MouseMotion;
+  e.dx = dx;
+  e.dy = dy;
+  Push(e);
+}
+void MouseButton(int button, bool pressed) {
+  Event e;
+  e.type = Event::Type::MouseButton;
+  e.button = button;
+  e.pressed = pressed;
+  Push(e);
+}
+void CloseWindow() {
+  Event e;
+  e.type = Event::Type::CloseRequest;
+  Push(e);
+}
+void SetFocus(bool focused) {
+  State& s = S();
+  Event e;
+  e.type = focused ? Event::Type::FocusGained : Event::Type::FocusLost;
+  e.window = s.focused != backend::kNoWindow ? s.focused : (s.windows.empty() ? 0 : s.windows.begin()->first);
+  if (focused) {
+    for (auto& [id, r] : s.windows)
+      if (!r.destroyed) {
+        s.focused = id;
+        e.window = id;
+        break;
+      }
+  } else {
+    s.focused = backend::kNoWindow;
+  }
+  s.events.push_back(e);
+}
+void JoystickAttach(bool attached) {
+  Event e;
+  e.type = attached ? Event::Type::JoystickAdded : Event::Type::JoystickRemoved;
+  Push(e);
+}
+void JoystickAxis(int axis, int32_t value) {
+  Event e;
+  e.type = Event::Type::JoystickAxis;
+  e.axis = axis;
+  e.value = value;
+  Push(e);
+}
+void JoystickButton(int button, bool pressed) {
+  Event e;
+  e.type = Event::Type::JoystickButton;
+  e.button = button;
+  e.pressed = pressed;
+  Push(e);
+}
+void KeyDownAt(uint32_t time, uint32_t scanCode) {
+  Event e;
+  e.type = Event::Type::KeyDown;
+  e.scanCode = scanCode;
+  Schedule(time, e);
+}
+void CloseWindowAt(uint32_t time) {
+  Event e;
+  e.type = Event::Type::CloseRequest;
+  Schedule(time, e);
+}
+
+void AnswerNextMessageBox(int answer) { S().answers.push_back(answer); }
+const std::vector<MessageBoxRecord>& MessageBoxes() { return S().boxes; }
+const std::vector<std::string>& DebugOutput() { return platform::kernel::DebugLines(); }
+
+std::vector<WindowRecord> Windows() {
+  std::vector<WindowRecord> out;
+  for (auto& [id, r] : S().windows) out.push_back(r);
+  return out;
+}
+
+uint64_t PresentedFrameCount() { return S().frameCount; }
+const CapturedFrame* LastFrame() { return S().hasFrame ? &S().lastFrame : nullptr; }
+bool RelativeMouse() { return S().relativeMouse; }
+
+const AudioCapture& CapturedAudio() { return S().audio; }
+void ClearCapturedAudio() { S().audio.samples.clear(); }
+void FailAudioOpen(bool fail) { S().failAudioOpen = fail; }
+
+}  // namespace platform::headless
+
+namespace platform::backend {
+Backend& Instance() {
+  static headless::HeadlessBackend backend;
+  return backend;
+}
+}  // namespace platform::backend

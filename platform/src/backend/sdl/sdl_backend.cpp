@@ -1,0 +1,356 @@
+// The real backend: SDL2 windows, events, message boxes, presentation and audio.
+#include <SDL.h>
+
+#include <cstdio>
+#include <map>
+
+#include "backend/backend.h"
+#include "backend/sdl/keymap.h"
+#include "platform/winuser.h"
+
+namespace platform::sdl {
+namespace {
+
+using backend::Event;
+using backend::WindowId;
+
+struct Window {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int textureWidth = 0;
+  int textureHeight = 0;
+  bool fullScreen = false;
+};
+
+class SdlBackend final : public backend::Backend {
+ public:
+  SdlBackend() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
+      fprintf(stderr, "rallex: cannot start SDL video: %s\n", SDL_GetError());
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
+      fprintf(stderr, "rallex: no joystick support: %s\n", SDL_GetError());
+    start_ = SDL_GetTicks64();
+  }
+  ~SdlBackend() override {
+    CloseAudio();
+    for (auto& [id, w] : windows_) Destroy(w);
+    SDL_Quit();
+  }
+
+  uint32_t Milliseconds() override { return static_cast<uint32_t>(SDL_GetTicks64() - start_); }
+  void Sleep(uint32_t ms) override { SDL_Delay(ms); }
+
+  bool PollEvent(Event& event) override {
+    SDL_Event e;
+    while (SDL_PollEvent(&e))
+      if (Convert(e, event)) return true;
+    return false;
+  }
+
+  bool WaitEvent(Event& event, uint32_t timeoutMs) override {
+    SDL_Event e;
+    uint64_t until = SDL_GetTicks64() + timeoutMs;
+    for (;;) {
+      uint64_t now = SDL_GetTicks64();
+      if (now >= until) return false;
+      if (!SDL_WaitEventTimeout(&e, static_cast<int>(until - now))) return false;
+      if (Convert(e, event)) return true;
+    }
+  }
+
+  bool EventsCanArrive() override { return true; }
+
+  WindowId CreateWindow(const std::string& title, int w, int h, bool visible) override {
+    Uint32 flags = visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          w > 0 ? w : 1, h > 0 ? h : 1, flags);
+    if (!window) {
+      fprintf(stderr, "rallex: cannot create a window: %s\n", SDL_GetError());
+      return backend::kNoWindow;
+    }
+    WindowId id = SDL_GetWindowID(window);
+    windows_[id].window = window;
+    return id;
+  }
+
+  void DestroyWindow(WindowId id) override {
+    auto it = windows_.find(id);
+    if (it == windows_.end()) return;
+    Destroy(it->second);
+    windows_.erase(it);
+  }
+
+  void SetWindowTitle(WindowId id, const std::string& title) override {
+    if (Window* w = Find(id)) SDL_SetWindowTitle(w->window, title.c_str());
+  }
+
+  void SetWindowIcon(WindowId id, const uint32_t* argb, int width, int height) override {
+    Window* w = Find(id);
+    if (!w || !argb) return;
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32, width * 4,
+                                                           SDL_PIXELFORMAT_ARGB8888);
+    if (!icon) return;
+    SDL_SetWindowIcon(w->window, icon);
+    SDL_FreeSurface(icon);
+  }
+
+  void SetWindowClientSize(WindowId id, int width, int height) override {
+    if (Window* w = Find(id)) {
+      if (!w->fullScreen) SDL_SetWindowSize(w->window, width > 0 ? width : 1, height > 0 ? height : 1);
+    }
+  }
+
+  void ShowWindow(WindowId id, bool visible) override {
+    if (Window* w = Find(id)) {
+      if (visible) {
+        SDL_ShowWindow(w->window);
+        SDL_RaiseWindow(w->window);
+      } else {
+        SDL_HideWindow(w->window);
+      }
+    }
+  }
+
+  void SetCursorVisible(WindowId, bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+  bool HasFocus(WindowId id) override {
+    Window* w = Find(id);
+    return w && (SDL_GetWindowFlags(w->window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+  }
+
+  void DesktopSize(int& width, int& height) override {
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+      width = mode.w;
+      height = mode.h;
+    } else {
+      width = 1024;
+      height = 768;
+    }
+  }
+
+  int MessageBox(WindowId owner, const std::string& text, const std::string& caption, unsigned type) override {
+    fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    bool yesNo = (type & MB_TYPEMASK) == MB_YESNO;
+    SDL_MessageBoxButtonData okButtons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"}};
+    SDL_MessageBoxButtonData yesNoButtons[] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
+                                               {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"}};
+    SDL_MessageBoxData data{};
+    unsigned icon = type & MB_ICONMASK;
+    data.flags = icon == MB_ICONHAND ? SDL_MESSAGEBOX_ERROR
+                 : icon == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
+                                              : SDL_MESSAGEBOX_INFORMATION;
+    Window* w = Find(owner);
+    data.window = w ? w->window : nullptr;
+    data.title = caption.c_str();
+    data.message = text.c_str();
+    data.numbuttons = yesNo ? 2 : 1;
+    data.buttons = yesNo ? yesNoButtons : okButtons;
+    int pressed = -1;
+    // A full-screen window would cover the box.
+    if (w && w->fullScreen) SDL_MinimizeWindow(w->window);
+    if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) return yesNo ? IDYES : IDOK;
+    return pressed;
+  }
+
+  void SetFullScreen(WindowId id, bool fullScreen) override {
+    Window* w = Find(id);
+    if (!w || w->fullScreen == fullScreen) return;
+    w->fullScreen = fullScreen;
+    SDL_SetWindowFullscreen(w->window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  }
+
+  void Present(WindowId id, const backend::Frame& frame) override {
+    Window* w = Find(id);
+    if (!w || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
+    if (!w->renderer) {
+      w->renderer = SDL_CreateRenderer(w->window, -1, 0);
+      if (!w->renderer) w->renderer = SDL_CreateRenderer(w->window, -1, SDL_RENDERER_SOFTWARE);
+      if (!w->renderer) return;
+    }
+    if (!w->texture || w->textureWidth != frame.width || w->textureHeight != frame.height) {
+      if (w->texture) SDL_DestroyTexture(w->texture);
+      w->texture = SDL_CreateTexture(w->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, frame.width,
+                                     frame.height);
+      if (!w->texture) return;
+      w->textureWidth = frame.width;
+      w->textureHeight = frame.height;
+      // The picture keeps its aspect ratio, scaled by nearest pixels, with black bars.
+      SDL_RenderSetLogicalSize(w->renderer, frame.width, frame.height);
+    }
+    SDL_UpdateTexture(w->texture, nullptr, frame.pixels, frame.pitchPixels * 4);
+    SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
+    SDL_RenderClear(w->renderer);
+    SDL_RenderCopy(w->renderer, w->texture, nullptr, nullptr);
+    SDL_RenderPresent(w->renderer);
+  }
+
+  void SetRelativeMouse(bool enabled) override { SDL_SetRelativeMouseMode(enabled ? SDL_TRUE : SDL_FALSE); }
+
+  bool OpenAudio(const backend::AudioSpec& wanted, backend::AudioCallback callback, void* user,
+                 backend::AudioSpec& obtained) override {
+    if (audioDevice_) return false;
+    if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      fprintf(stderr, "rallex: no audio: %s\n", SDL_GetError());
+      return false;
+    }
+    callback_ = callback;
+    callbackUser_ = user;
+    SDL_AudioSpec want{}, have{};
+    want.freq = wanted.rate;
+    want.format = AUDIO_S16SYS;
+    want.channels = static_cast<Uint8>(wanted.channels);
+    want.samples = static_cast<Uint16>(wanted.bufferFrames);
+    want.callback = &SdlBackend::AudioThunk;
+    want.userdata = this;
+    audioDevice_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (!audioDevice_) {
+      fprintf(stderr, "rallex: cannot open the audio device: %s\n", SDL_GetError());
+      return false;
+    }
+    obtained.rate = have.freq;
+    obtained.channels = have.channels;
+    obtained.bufferFrames = have.samples;
+    audioChannels_ = have.channels;
+    SDL_PauseAudioDevice(audioDevice_, 0);
+    return true;
+  }
+
+  void CloseAudio() override {
+    if (!audioDevice_) return;
+    SDL_CloseAudioDevice(audioDevice_);
+    audioDevice_ = 0;
+  }
+
+  void LockAudio() override {
+    if (audioDevice_) SDL_LockAudioDevice(audioDevice_);
+  }
+  void UnlockAudio() override {
+    if (audioDevice_) SDL_UnlockAudioDevice(audioDevice_);
+  }
+
+ private:
+  static void AudioThunk(void* self, Uint8* stream, int bytes) {
+    auto* b = static_cast<SdlBackend*>(self);
+    int frames = bytes / (2 * b->audioChannels_);
+    b->callback_(b->callbackUser_, reinterpret_cast<int16_t*>(stream), frames);
+  }
+
+  Window* Find(WindowId id) {
+    auto it = windows_.find(id);
+    return it == windows_.end() ? nullptr : &it->second;
+  }
+
+  static void Destroy(Window& w) {
+    if (w.texture) SDL_DestroyTexture(w.texture);
+    if (w.renderer) SDL_DestroyRenderer(w.renderer);
+    if (w.window) SDL_DestroyWindow(w.window);
+    w = Window{};
+  }
+
+  // Turns an SDL event into a backend event; false for events nobody needs.
+  bool Convert(const SDL_Event& e, Event& out) {
+    out = Event{};
+    switch (e.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        out.type = e.type == SDL_KEYDOWN ? Event::Type::KeyDown : Event::Type::KeyUp;
+        out.window = e.key.windowID;
+        out.scanCode = DirectInputScanCode(e.key.keysym.scancode);
+        out.repeat = e.key.repeat != 0;
+        return out.scanCode != 0;
+      case SDL_MOUSEMOTION:
+        out.type = Event::Type::MouseMotion;
+        out.window = e.motion.windowID;
+        out.x = e.motion.x;
+        out.y = e.motion.y;
+        out.dx = e.motion.xrel;
+        out.dy = e.motion.yrel;
+        return true;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        out.type = Event::Type::MouseButton;
+        out.window = e.button.windowID;
+        int b = e.button.button;
+        out.button = b == SDL_BUTTON_LEFT ? 0 : b == SDL_BUTTON_RIGHT ? 1 : b == SDL_BUTTON_MIDDLE ? 2 : 3;
+        out.pressed = e.type == SDL_MOUSEBUTTONDOWN;
+        return b <= SDL_BUTTON_X1;
+      }
+      case SDL_MOUSEWHEEL:
+        out.type = Event::Type::MouseWheel;
+        out.window = e.wheel.windowID;
+        out.dy = e.wheel.y;
+        return true;
+      case SDL_JOYDEVICEADDED:
+        if (!joystick_) joystick_ = SDL_JoystickOpen(e.jdevice.which);
+        out.type = Event::Type::JoystickAdded;
+        return joystick_ != nullptr;
+      case SDL_JOYDEVICEREMOVED:
+        if (joystick_ && SDL_JoystickInstanceID(joystick_) == e.jdevice.which) {
+          SDL_JoystickClose(joystick_);
+          joystick_ = nullptr;
+          out.type = Event::Type::JoystickRemoved;
+          return true;
+        }
+        return false;
+      case SDL_JOYAXISMOTION:
+        if (!joystick_ || e.jaxis.which != SDL_JoystickInstanceID(joystick_)) return false;
+        out.type = Event::Type::JoystickAxis;
+        out.axis = e.jaxis.axis;
+        out.value = e.jaxis.value;
+        return true;
+      case SDL_JOYBUTTONDOWN:
+      case SDL_JOYBUTTONUP:
+        if (!joystick_ || e.jbutton.which != SDL_JoystickInstanceID(joystick_)) return false;
+        out.type = Event::Type::JoystickButton;
+        out.button = e.jbutton.button;
+        out.pressed = e.type == SDL_JOYBUTTONDOWN;
+        return true;
+      case SDL_WINDOWEVENT:
+        out.window = e.window.windowID;
+        switch (e.window.event) {
+          case SDL_WINDOWEVENT_CLOSE:
+            out.type = Event::Type::CloseRequest;
+            return true;
+          case SDL_WINDOWEVENT_FOCUS_GAINED:
+            out.type = Event::Type::FocusGained;
+            return true;
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+            out.type = Event::Type::FocusLost;
+            return true;
+          default:
+            return false;
+        }
+      case SDL_QUIT:
+        // SDL reports the last window's close as its own quit event too; the
+        // window event above already carries it.
+        return false;
+      default:
+        return false;
+    }
+  }
+
+  uint64_t start_ = 0;
+  std::map<WindowId, Window> windows_;
+  SDL_Joystick* joystick_ = nullptr;
+  SDL_AudioDeviceID audioDevice_ = 0;
+  int audioChannels_ = 2;
+  backend::AudioCallback callback_ = nullptr;
+  void* callbackUser_ = nullptr;
+};
+
+}  // namespace
+}  // namespace platform::sdl
+
+namespace platform::backend {
+Backend& Instance() {
+  static sdl::SdlBackend backend;
+  return backend;
+}
+}  // namespace platform::backend

@@ -1,0 +1,35 @@
+#include "kernel/debug.h"
+
+#include <cstdio>
+
+#include "platform/winbase.h"
+
+namespace platform::kernel {
+namespace {
+constexpr size_t kKeptLines = 4096;
+std::vector<std::string>& Lines() {
+  static std::vector<std::string> lines;
+  return lines;
+}
+}  // namespace
+
+void Debug(const char* text) {
+  if (!text) return;
+  fputs(text, stderr);
+  auto& lines = Lines();
+  if (lines.size() >= kKeptLines) lines.erase(lines.begin(), lines.begin() + kKeptLines / 2);
+  lines.emplace_back(text);
+}
+
+const std::vector<std::string>& DebugLines() { return Lines(); }
+void ClearDebugLines() { Lines().clear(); }
+
+}  // namespace platform::kernel
+
+void OutputDebugStringA(LPCSTR text) { platform::kernel::Debug(text); }
+
+namespace {
+thread_local DWORD lastError = 0;
+}
+DWORD GetLastError() { return lastError; }
+void SetLastError(DWORD error) { lastError = error; }

@@ -1,0 +1,55 @@
+// Platform-internal view of USER32's windows and event pump, shared with the
+// other stand-ins (DirectDraw presents into a window, DirectInput listens to
+// input events, both follow focus).
+#pragma once
+
+#include <string>
+
+#include "backend/backend.h"
+#include "platform/winuser.h"
+
+struct HWND__ {
+  WNDPROC proc = nullptr;
+  std::string className;
+  std::string title;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  RECT windowRect{};   // outer rectangle in screen coordinates
+  RECT clientRect{};   // client area in screen coordinates
+  bool visible = false;
+  bool topmost = false;
+  HICON icon = nullptr;
+  HMENU menu = nullptr;
+  platform::backend::WindowId backendId = platform::backend::kNoWindow;
+};
+
+struct HICON__ {
+  int width = 0;
+  int height = 0;
+  std::basic_string<uint32_t> argb;  // top row first; empty for the system cursor
+};
+
+namespace platform::user {
+
+// The live window that owns a backend window, or null.
+HWND WindowFromBackend(backend::WindowId id);
+backend::WindowId BackendWindow(HWND window);
+// The first live top-level window (the program's main window), or null.
+HWND MainWindow();
+
+// Listeners see every backend event before it becomes a window message.
+using EventListener = void (*)(const backend::Event& event, void* user);
+void AddEventListener(EventListener listener, void* user);
+void RemoveEventListener(EventListener listener, void* user);
+
+// Moves waiting backend events into the message queue and to the listeners.
+void PumpEvents();
+
+// The virtual-key code of a DirectInput scan code (extended keys have 0x80 set);
+// 0 for keys without one.
+UINT VirtualKeyFromScanCode(uint32_t scanCode);
+
+// Forgets every window and queued message (the headless backend's Reset).
+void ResetForTests();
+
+}  // namespace platform::user
