@@ -12,3 +12,11 @@
 #define NULL_BRUSH 5
 
 HGDIOBJ GetStockObject(int object);
+
+struct PALETTEENTRY {
+  BYTE peRed;
+  BYTE peGreen;
+  BYTE peBlue;
+  BYTE peFlags;
+};
+using LPPALETTEENTRY = PALETTEENTRY*;

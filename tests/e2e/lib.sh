@@ -1,0 +1,65 @@
+# Shared by the end-to-end scripts: starts a private Xvfb and finds the builds.
+# Usage: source lib.sh; start_xvfb [WxHxD]
+set -euo pipefail
+E2E_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD_DIR="${RALLEX_BUILD_DIR:-$E2E_ROOT/build}"
+WORK="$(mktemp -d)"
+XVFB_PID=""
+
+cleanup() {
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+start_xvfb() {
+  local screen="${1:-1280x1024x24}"
+  for n in $(seq 100 199); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+      Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+      XVFB_PID=$!
+      export DISPLAY=":$n"
+      for _ in $(seq 1 50); do
+        if xdpyinfo >/dev/null 2>&1; then return 0; fi
+        if ! kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
+        sleep 0.1
+      done
+      kill "$XVFB_PID" 2>/dev/null || true
+      XVFB_PID=""
+    fi
+  done
+  echo "cannot start Xvfb" >&2
+  return 1
+}
+
+# wait_for_window NAME SECONDS: prints the window id once a window of that name exists.
+wait_for_window() {
+  local name="$1" seconds="$2" id
+  for _ in $(seq 1 $((seconds * 10))); do
+    id="$(xdotool search --name "$name" 2>/dev/null | head -n 1 || true)"
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_exit PID SECONDS: waits for the process to end; prints its exit status, or
+# "timeout" after killing it.
+wait_exit() {
+  local pid="$1" seconds="$2"
+  for _ in $(seq 1 $((seconds * 20))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      echo $?
+      return 0
+    fi
+    sleep 0.05
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  echo timeout
+}
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
