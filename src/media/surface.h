@@ -1,0 +1,191 @@
+// Surface: one image in DirectDraw memory with the bookkeeping every drawing
+// routine needs (size, working rectangles, colour key, pixel-format summary,
+// optional per-pixel alpha mask, GDI font and device context), plus the image
+// loaders and the free helpers that work on a bare DirectDraw surface.
+//
+// Copy direction: in every copy the Surface whose operation is called is the
+// source and the destination is an argument.
+//
+// The display's front and back buffers are Surfaces too: the Screen fills in
+// their fields itself (Width, Height, the rectangles, screen, ddSurface,
+// ClipRect through SetClipRect, PixelFormatInfo through AnalysePixelFormat), so
+// the fields are public.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/ddraw.h"
+#include "platform/windows.h"
+
+class Screen;
+class ResourceLibrary;
+
+// Where a surface's pixels live. Only the low byte of a value counts; anything
+// other than 0 and 1 lets the driver choose.
+enum MemoryType : uint8_t {
+  VideoMemory = 0,
+  SystemMemory = 1,
+  DriverChoice = 2,
+};
+
+// The pixel format boiled down for the per-pixel code: each channel's mask
+// shifted down to bit 0 and cut to 8 bits, the position of its lowest set bit,
+// and a format code: 15 (16-bit 5-5-5), 16 (other 16-bit layouts), 24, 32, the
+// bit count for palette formats of 8 bits or fewer, 0 when unusable.
+struct PixelFormatInfo {
+  uint8_t blueMask = 0;
+  uint8_t greenMask = 0;
+  uint8_t redMask = 0;
+  uint8_t blueShift = 0;
+  uint8_t greenShift = 0;
+  uint8_t redShift = 0;
+  int32_t format = 0;
+};
+
+class Surface {
+ public:
+  // An empty surface: no DirectDraw surface, 0 x 0, ColorKey 0xFFFFFFFF.
+  Surface();
+  // Empty, then Create / Load; the result is not reported (a failure leaves
+  // the surface without a DirectDraw surface).
+  Surface(Screen* screen, int32_t width, int32_t height, MemoryType memoryType);
+  Surface(Screen* screen, const char* fileName, MemoryType memoryType);
+  // A copy with its own DirectDraw surface, drawn from the source.
+  Surface(const Surface& source);
+  Surface& operator=(const Surface&) = delete;
+
+  // Slot 0.
+  virtual ~Surface();
+
+  // Slots 1 to 10: the draw operations. Each returns the DirectDraw result.
+  virtual HRESULT Draw(Surface* destination);
+  virtual HRESULT DrawFast(int32_t x, int32_t y, Surface* destination);
+  virtual HRESULT DrawFastKeyed(int32_t x, int32_t y, Surface* destination);
+  virtual HRESULT DrawFastKeyedInRect(int32_t x, int32_t y, Surface* destination, const RECT& limit);
+  virtual HRESULT DrawToWindow(Surface* destination);
+  virtual HRESULT DrawScaledXY(int32_t x, int32_t y, int32_t factorX, int32_t factorY, Surface* destination);
+  virtual HRESULT DrawScaled(int32_t x, int32_t y, float factor, Surface* destination);
+  virtual HRESULT DrawMirroredH(int32_t x, int32_t y, Surface* destination);
+  virtual HRESULT DrawMirroredV(int32_t x, int32_t y, Surface* destination);
+  virtual HRESULT ReservedDraw(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e);
+
+  // Creation and loading: true on success.
+  bool Create(Screen* screen, int32_t width, int32_t height, MemoryType memoryType);
+  bool Load(Screen* screen, const char* fileName, MemoryType memoryType);
+  bool LoadPhotoshop(Screen* screen, const char* fileName, MemoryType memoryType);
+  // Reads a Windows bitmap from the stream's current position; size 0 takes the
+  // file size from the bitmap's header.
+  bool LoadBitmapFromStream(Screen* screen, FILE* stream, uint32_t size, MemoryType memoryType);
+  bool LoadBitmapFromLibrary(Screen* screen, ResourceLibrary* library, int32_t index, MemoryType memoryType);
+  bool LoadAlphaMask(const char* fileName);
+
+  // Makes the colour of the top-left pixel the source colour key.
+  void SetColorKeyFromTopLeft();
+  // Brings back a lost surface and, for one loaded by name, its picture.
+  void Restore();
+
+  // Rectangle setters take top, left, bottom, right.
+  void SetSrcRect(int32_t top, int32_t left, int32_t bottom, int32_t right);
+  void SetDestRect(int32_t top, int32_t left, int32_t bottom, int32_t right);
+  // Keeps the rectangle inside 0..Width, 0..Height.
+  void SetClipRect(const RECT& rect);
+  RECT GetClipRect() const;
+  HRESULT SetColorKey(DWORD value);
+
+  // Copies of an explicit source rectangle (left, top, right, bottom) to x, y,
+  // trimmed against both surfaces' ClipRect; E_FAIL when nothing is left.
+  HRESULT DrawFastClipped(Surface* destination, int32_t x, int32_t y, RECT source);
+  HRESULT DrawFastKeyedClipped(Surface* destination, int32_t x, int32_t y, RECT source);
+
+  // Fills with a raw pixel value.
+  HRESULT Fill(DWORD color);
+  HRESULT FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, DWORD color);
+
+  // Pixel memory: after a successful Lock, SurfaceDesc holds pitch and address.
+  HRESULT Lock();
+  void Unlock();
+  HDC GetDC();
+  HRESULT ReleaseDC();
+
+  // Single pixels of a locked surface in the screen's depth.
+  void PutPixel(int32_t x, int32_t y, DWORD color);
+  DWORD GetPixel(int32_t x, int32_t y);
+
+  // Clipping.
+  bool ClipToClipRect(RECT& rect) const;
+  bool ClipForBlit(Surface* destination, int32_t& x, int32_t& y, RECT& source) const;
+  void ClipToRect(int32_t& x, int32_t& y, RECT& source, const RECT& limit) const;
+
+  // Primitives into a locked surface, clipped to ClipRect; colours are raw
+  // pixel values.
+  void DrawHLine(int32_t x1, int32_t x2, int32_t y, DWORD color);
+  void DrawVLine(int32_t y1, int32_t y2, int32_t x, DWORD color);
+  void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, DWORD color);
+  void DrawLineAA(int32_t x1, int32_t y1, int32_t x2, int32_t y2, DWORD color);
+  void DrawBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, DWORD color);
+  void DrawRoundedBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t radius, DWORD color);
+  void DrawCircle(int32_t cx, int32_t cy, int32_t radius, DWORD color);
+  void FillCircle(int32_t cx, int32_t cy, int32_t radius, DWORD color);
+  void BlendPixel(int32_t x, int32_t y, DWORD color, uint32_t weight);
+
+  // GDI text onto the surface's device context (between GetDC and ReleaseDC);
+  // colours are COLORREFs.
+  void MakeFont(const char* faceName, int32_t width, int32_t height, int32_t weight);
+  HGDIOBJ SelectFont();
+  void DrawTextAt(int32_t x, int32_t y, COLORREF color, const char* text);
+  int32_t DrawTextInRect(const char* text, COLORREF color, RECT* rect);
+
+  // The fields, in their order.
+  int32_t Width = 0;
+  int32_t Height = 0;
+  const char* fileName = nullptr;  // kept by reference; Restore reloads from it
+  HDC deviceContext = nullptr;
+  DWORD ColorKey = 0xFFFFFFFF;
+  RECT SrcRect = {0, 0, 0, 0};
+  RECT DestRect = {0, 0, 0, 0};
+  HFONT textFont = nullptr;
+  DDSURFACEDESC2 SurfaceDesc = {};
+  IDirectDrawSurface4* ddSurface = nullptr;  // owned
+  Screen* screen = nullptr;                  // not owned
+  RECT ClipRect = {0, 0, 0, 0};
+  ::PixelFormatInfo PixelFormatInfo = {};
+  uint8_t* AlphaMask = nullptr;  // Width x Height bytes, row-major, or null
+
+ private:
+  HRESULT AfterCopy(HRESULT result);
+};
+
+// The pixel-format summary of a DirectDraw surface; false (info untouched when
+// the description cannot be had) when the per-pixel code cannot use it.
+bool AnalysePixelFormat(IDirectDrawSurface4* surface, PixelFormatInfo* info);
+
+// The capabilities a MemoryType asks for.
+DWORD CapsOfMemoryType(MemoryType memoryType);
+
+// Loads a Windows bitmap (a program resource first, then a file) into a new
+// surface of its size; reports the size. Null on failure.
+IDirectDrawSurface4* LoadBitmapSurface(IDirectDraw4* directDraw, const char* name, int32_t* width,
+                                       int32_t* height, MemoryType memoryType);
+// The same scaled to width x height while loading; 0 x 0 keeps the bitmap's size.
+IDirectDrawSurface4* LoadBitmapSurfaceScaled(IDirectDraw4* directDraw, const char* name, int32_t width,
+                                             int32_t height, MemoryType memoryType);
+// Stretches the bitmap's rectangle (x, y, width, height; 0 = the bitmap's own
+// size) over the whole surface.
+HRESULT CopyBitmap(IDirectDrawSurface4* surface, HBITMAP bitmap, int32_t x, int32_t y, int32_t width,
+                   int32_t height);
+// Reads the named bitmap again (resource, then file) onto the whole surface.
+HRESULT ReloadBitmap(IDirectDrawSurface4* surface, const char* name);
+// A 256-entry palette from the colour table of a bitmap resource or file, or the
+// default 3-3-2 palette when name is null. Null when the file cannot be opened.
+IDirectDrawPalette* LoadPaletteFromBitmap(IDirectDraw4* directDraw, const char* name);
+// An off-screen plain surface of width x height; desc, when given, is used as
+// the request.
+IDirectDrawSurface4* CreatePlainSurface(IDirectDraw4* directDraw, int32_t width, int32_t height,
+                                        DDSURFACEDESC2* desc);
+// The surface's raw pixel value for a colour (found by letting GDI write it into
+// the top-left pixel); CLR_INVALID when the surface cannot be locked.
+DWORD PixelValueOfColor(IDirectDrawSurface4* surface, COLORREF color);
+HRESULT SetColorKeyFromColor(IDirectDrawSurface4* surface, COLORREF color);
+// Entry i of the default palette (red 3 bits, green 3 bits, blue 2 bits).
+PALETTEENTRY DefaultPaletteEntry(int index);
