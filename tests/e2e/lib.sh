@@ -43,20 +43,22 @@ wait_for_window() {
   return 1
 }
 
-# wait_exit PID SECONDS: waits for the process to end; prints its exit status, or
-# "timeout" after killing it.
+# wait_exit PID SECONDS: waits for the process (a child of this shell) to end and
+# sets EXIT_STATUS to its exit status, or to "timeout" after killing it.
+EXIT_STATUS=""
 wait_exit() {
   local pid="$1" seconds="$2"
   for _ in $(seq 1 $((seconds * 20))); do
     if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      echo $?
+      EXIT_STATUS=0
+      wait "$pid" || EXIT_STATUS=$?
       return 0
     fi
     sleep 0.05
   done
   kill -9 "$pid" 2>/dev/null || true
-  echo timeout
+  wait "$pid" 2>/dev/null || true
+  EXIT_STATUS=timeout
 }
 
 fail() {
