@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "media/screen.h"
+
 namespace {
 
 constexpr HRESULT DD(uint32_t code) { return static_cast<HRESULT>(0x88760000u + code); }
@@ -317,4 +319,23 @@ void ReportDirectSoundError(HRESULT result, HWND window) {
   char message[1024];
   snprintf(message, sizeof message, "DirectSound Error '%s.'\nContinue with Sound turned off?", name);
   if (MessageBoxA(window, message, "Error", MB_YESNO) == IDNO) PostQuitMessage(0);
+}
+
+void FatalError(Screen* screen, const char* format, ...) {
+  char message[1024];
+  va_list arguments;
+  va_start(arguments, format);
+  // vsnprintf cuts a long message at the buffer's end instead of overflowing it.
+  vsnprintf(message, sizeof message, format ? format : "", arguments);
+  va_end(arguments);
+
+  HWND owner = nullptr;
+  if (screen) {
+    // In full-screen mode the box would be hidden behind the flipping chain:
+    // bring the desktop's surface forward first.
+    if (IDirectDraw4* directDraw = screen->GetDirectDraw()) directDraw->FlipToGDISurface();
+    owner = screen->GetWindow();
+  }
+  MessageBoxA(owner, message, "Error", MB_OK | MB_ICONSTOP);
+  PostQuitMessage(0);
 }

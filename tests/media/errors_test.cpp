@@ -131,4 +131,31 @@ TEST(DirectXErrorText, EveryDirectDrawNameRowHasAnEnglishSentenceOrNone) {
   EXPECT_EQ(described, 86);  // 95 coded DirectDraw rows less the 9 without a description
 }
 
+TEST(FatalError, FormatsWithStopIconThenAsksToQuit) {
+  platform::headless::Reset();
+  FatalError(nullptr, "Cannot load %s (%d of %d)", "ball.bmp", 2, 3);
+  ASSERT_EQ(platform::headless::MessageBoxes().size(), 1u);
+  const auto& box = platform::headless::MessageBoxes()[0];
+  EXPECT_EQ(box.text, "Cannot load ball.bmp (2 of 3)");
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(box.type, MB_OK | MB_ICONSTOP);
+  EXPECT_TRUE(QuitPosted());
+}
+
+TEST(FatalError, LongMessageIsCutToTheBuffer) {
+  platform::headless::Reset();
+  std::string word(3000, 'x');
+  FatalError(nullptr, "%s%s", word.c_str(), "tail");
+  const auto& text = platform::headless::MessageBoxes().at(0).text;
+  EXPECT_EQ(text.size(), 1023u);
+  EXPECT_EQ(text, std::string(1023, 'x'));
+  EXPECT_TRUE(QuitPosted());
+}
+
+TEST(FatalError, PercentSignsInArgumentsAreNotFormatsAgain) {
+  platform::headless::Reset();
+  FatalError(nullptr, "%s", "100%s %d");
+  EXPECT_EQ(platform::headless::MessageBoxes().at(0).text, "100%s %d");
+}
+
 }  // namespace
