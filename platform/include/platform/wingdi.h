@@ -1,18 +1,55 @@
-// GDI32: stock objects (device contexts, fonts, text and bitmaps join them with
-// the surface work).
+// GDI32: device contexts, fonts and text, clip regions, bitmaps and stretched
+// copies, single pixels and device facts. The few USER32 calls that exist only
+// to serve GDI (GetDC/ReleaseDC, DrawTextA, LoadImageA) are declared here too,
+// beside the objects they work on.
 #pragma once
 
 #include "platform/wintypes.h"
 
+// GDI object handles. Each kind is a distinct pointer type; all of them convert
+// to HGDIOBJ (void*) for SelectObject, GetObjectA and DeleteObject.
+RX_DECLARE_HANDLE(HFONT);
+RX_DECLARE_HANDLE(HBITMAP);
+RX_DECLARE_HANDLE(HRGN);
+RX_DECLARE_HANDLE(HBRUSH);
+RX_DECLARE_HANDLE(HPEN);
+RX_DECLARE_HANDLE(HPALETTE);
+
+// ---------------------------------------------------------------------------
+// Stock objects.
 #define WHITE_BRUSH 0
 #define LTGRAY_BRUSH 1
 #define GRAY_BRUSH 2
 #define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
 #define NULL_BRUSH 5
+#define HOLLOW_BRUSH NULL_BRUSH
+#define WHITE_PEN 6
+#define BLACK_PEN 7
+#define NULL_PEN 8
+#define OEM_FIXED_FONT 10
+#define ANSI_FIXED_FONT 11
+#define ANSI_VAR_FONT 12
+#define SYSTEM_FONT 13
+#define DEVICE_DEFAULT_FONT 14
+#define DEFAULT_PALETTE 15
+#define SYSTEM_FIXED_FONT 16
+#define DEFAULT_GUI_FONT 17
 
 HGDIOBJ GetStockObject(int object);
 
+// Object types (GetObjectType).
+#define OBJ_PEN 1
+#define OBJ_BRUSH 2
+#define OBJ_DC 3
+#define OBJ_PAL 5
+#define OBJ_FONT 6
+#define OBJ_BITMAP 7
+#define OBJ_REGION 8
+#define OBJ_MEMDC 10
+
+// ---------------------------------------------------------------------------
+// Colours and palettes.
 struct PALETTEENTRY {
   BYTE peRed;
   BYTE peGreen;
@@ -20,3 +57,451 @@ struct PALETTEENTRY {
   BYTE peFlags;
 };
 using LPPALETTEENTRY = PALETTEENTRY*;
+
+#define CLR_INVALID (static_cast<COLORREF>(0xFFFFFFFFu))
+#define GDI_ERROR (static_cast<int>(0xFFFFFFFFu))
+#define HGDI_ERROR (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+
+// ---------------------------------------------------------------------------
+// Fonts.
+#define LF_FACESIZE 32
+
+struct LOGFONTA {
+  LONG lfHeight;
+  LONG lfWidth;
+  LONG lfEscapement;
+  LONG lfOrientation;
+  LONG lfWeight;
+  BYTE lfItalic;
+  BYTE lfUnderline;
+  BYTE lfStrikeOut;
+  BYTE lfCharSet;
+  BYTE lfOutPrecision;
+  BYTE lfClipPrecision;
+  BYTE lfQuality;
+  BYTE lfPitchAndFamily;
+  CHAR lfFaceName[LF_FACESIZE];
+};
+using LPLOGFONTA = LOGFONTA*;
+using LOGFONT = LOGFONTA;
+static_assert(sizeof(LOGFONTA) == 60, "LOGFONTA keeps the platform's layout");
+
+struct TEXTMETRICA {
+  LONG tmHeight;
+  LONG tmAscent;
+  LONG tmDescent;
+  LONG tmInternalLeading;
+  LONG tmExternalLeading;
+  LONG tmAveCharWidth;
+  LONG tmMaxCharWidth;
+  LONG tmWeight;
+  LONG tmOverhang;
+  LONG tmDigitizedAspectX;
+  LONG tmDigitizedAspectY;
+  BYTE tmFirstChar;
+  BYTE tmLastChar;
+  BYTE tmDefaultChar;
+  BYTE tmBreakChar;
+  BYTE tmItalic;
+  BYTE tmUnderlined;
+  BYTE tmStruckOut;
+  BYTE tmPitchAndFamily;
+  BYTE tmCharSet;
+};
+using LPTEXTMETRICA = TEXTMETRICA*;
+using TEXTMETRIC = TEXTMETRICA;
+
+#define FW_DONTCARE 0
+#define FW_THIN 100
+#define FW_EXTRALIGHT 200
+#define FW_ULTRALIGHT 200
+#define FW_LIGHT 300
+#define FW_NORMAL 400
+#define FW_REGULAR 400
+#define FW_MEDIUM 500
+#define FW_SEMIBOLD 600
+#define FW_DEMIBOLD 600
+#define FW_BOLD 700
+#define FW_EXTRABOLD 800
+#define FW_ULTRABOLD 800
+#define FW_HEAVY 900
+#define FW_BLACK 900
+
+#define ANSI_CHARSET 0
+#define DEFAULT_CHARSET 1
+#define SYMBOL_CHARSET 2
+#define MAC_CHARSET 77
+#define SHIFTJIS_CHARSET 128
+#define HANGUL_CHARSET 129
+#define JOHAB_CHARSET 130
+#define GB2312_CHARSET 134
+#define CHINESEBIG5_CHARSET 136
+#define GREEK_CHARSET 161
+#define TURKISH_CHARSET 162
+#define VIETNAMESE_CHARSET 163
+#define HEBREW_CHARSET 177
+#define ARABIC_CHARSET 178
+#define BALTIC_CHARSET 186
+#define RUSSIAN_CHARSET 204
+#define THAI_CHARSET 222
+#define EASTEUROPE_CHARSET 238
+#define OEM_CHARSET 255
+
+#define OUT_DEFAULT_PRECIS 0
+#define OUT_STRING_PRECIS 1
+#define OUT_CHARACTER_PRECIS 2
+#define OUT_STROKE_PRECIS 3
+#define OUT_TT_PRECIS 4
+#define OUT_DEVICE_PRECIS 5
+#define OUT_RASTER_PRECIS 6
+#define OUT_TT_ONLY_PRECIS 7
+#define OUT_OUTLINE_PRECIS 8
+
+#define CLIP_DEFAULT_PRECIS 0
+#define CLIP_CHARACTER_PRECIS 1
+#define CLIP_STROKE_PRECIS 2
+#define CLIP_MASK 0xf
+#define CLIP_LH_ANGLES (1 << 4)
+#define CLIP_TT_ALWAYS (2 << 4)
+#define CLIP_EMBEDDED (8 << 4)
+
+#define DEFAULT_QUALITY 0
+#define DRAFT_QUALITY 1
+#define PROOF_QUALITY 2
+#define NONANTIALIASED_QUALITY 3
+#define ANTIALIASED_QUALITY 4
+#define CLEARTYPE_QUALITY 5
+
+#define DEFAULT_PITCH 0
+#define FIXED_PITCH 1
+#define VARIABLE_PITCH 2
+#define FF_DONTCARE (0 << 4)
+#define FF_ROMAN (1 << 4)
+#define FF_SWISS (2 << 4)
+#define FF_MODERN (3 << 4)
+#define FF_SCRIPT (4 << 4)
+#define FF_DECORATIVE (5 << 4)
+
+// Any quality is drawn without antialiasing; see the text notes in the sources.
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
+HFONT CreateFontIndirectA(const LOGFONTA* logFont);
+
+// ---------------------------------------------------------------------------
+// Text.
+#define TRANSPARENT 1
+#define OPAQUE 2
+
+#define TA_NOUPDATECP 0
+#define TA_UPDATECP 1
+#define TA_LEFT 0
+#define TA_RIGHT 2
+#define TA_CENTER 6
+#define TA_TOP 0
+#define TA_BOTTOM 8
+#define TA_BASELINE 24
+
+int SetBkMode(HDC dc, int mode);
+int GetBkMode(HDC dc);
+COLORREF SetTextColor(HDC dc, COLORREF color);
+COLORREF GetTextColor(HDC dc);
+COLORREF SetBkColor(HDC dc, COLORREF color);
+COLORREF GetBkColor(HDC dc);
+UINT SetTextAlign(HDC dc, UINT align);
+UINT GetTextAlign(HDC dc);
+// The point is the top-left corner of the text cell (with TA_TOP | TA_LEFT).
+BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size);
+BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics);
+int GetTextFaceA(HDC dc, int size, LPSTR faceName);
+
+// DrawTextA (USER32).
+#define DT_TOP 0x00000000
+#define DT_LEFT 0x00000000
+#define DT_CENTER 0x00000001
+#define DT_RIGHT 0x00000002
+#define DT_VCENTER 0x00000004
+#define DT_BOTTOM 0x00000008
+#define DT_WORDBREAK 0x00000010
+#define DT_SINGLELINE 0x00000020
+#define DT_EXPANDTABS 0x00000040
+#define DT_TABSTOP 0x00000080
+#define DT_NOCLIP 0x00000100
+#define DT_EXTERNALLEADING 0x00000200
+#define DT_CALCRECT 0x00000400
+#define DT_NOPREFIX 0x00000800
+#define DT_INTERNAL 0x00001000
+#define DT_EDITCONTROL 0x00002000
+#define DT_PATH_ELLIPSIS 0x00004000
+#define DT_END_ELLIPSIS 0x00008000
+#define DT_MODIFYSTRING 0x00010000
+#define DT_RTLREADING 0x00020000
+#define DT_WORD_ELLIPSIS 0x00040000
+
+// Returns the height of the text drawn (or measured, with DT_CALCRECT), 0 on failure.
+int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format);
+
+// ---------------------------------------------------------------------------
+// Regions and clipping.
+#define ERROR 0
+#define NULLREGION 1
+#define SIMPLEREGION 2
+#define COMPLEXREGION 3
+#define RGN_ERROR ERROR
+
+#define RGN_AND 1
+#define RGN_OR 2
+#define RGN_XOR 3
+#define RGN_DIFF 4
+#define RGN_COPY 5
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom);
+HRGN CreateRectRgnIndirect(const RECT* rect);
+BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom);
+int GetRgnBox(HRGN region, LPRECT rect);
+// The device context keeps its own copy of the region; null removes clipping.
+int SelectClipRgn(HDC dc, HRGN region);
+int GetClipBox(HDC dc, LPRECT rect);
+
+// ---------------------------------------------------------------------------
+// Bitmaps.
+struct BITMAP {
+  LONG bmType;
+  LONG bmWidth;
+  LONG bmHeight;
+  LONG bmWidthBytes;
+  WORD bmPlanes;
+  WORD bmBitsPixel;
+  LPVOID bmBits;
+};
+using LPBITMAP = BITMAP*;
+
+struct RGBQUAD {
+  BYTE rgbBlue;
+  BYTE rgbGreen;
+  BYTE rgbRed;
+  BYTE rgbReserved;
+};
+
+struct RGBTRIPLE {
+  BYTE rgbtBlue;
+  BYTE rgbtGreen;
+  BYTE rgbtRed;
+};
+
+struct BITMAPCOREHEADER {
+  DWORD bcSize;
+  WORD bcWidth;
+  WORD bcHeight;
+  WORD bcPlanes;
+  WORD bcBitCount;
+};
+
+struct BITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight;
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+};
+using LPBITMAPINFOHEADER = BITMAPINFOHEADER*;
+
+struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+};
+using LPBITMAPINFO = BITMAPINFO*;
+
+#pragma pack(push, 2)
+struct BITMAPFILEHEADER {
+  WORD bfType;
+  DWORD bfSize;
+  WORD bfReserved1;
+  WORD bfReserved2;
+  DWORD bfOffBits;
+};
+#pragma pack(pop)
+
+using FXPT2DOT30 = LONG;
+struct CIEXYZ {
+  FXPT2DOT30 ciexyzX;
+  FXPT2DOT30 ciexyzY;
+  FXPT2DOT30 ciexyzZ;
+};
+struct CIEXYZTRIPLE {
+  CIEXYZ ciexyzRed;
+  CIEXYZ ciexyzGreen;
+  CIEXYZ ciexyzBlue;
+};
+
+struct BITMAPV4HEADER {
+  DWORD bV4Size;
+  LONG bV4Width;
+  LONG bV4Height;
+  WORD bV4Planes;
+  WORD bV4BitCount;
+  DWORD bV4V4Compression;
+  DWORD bV4SizeImage;
+  LONG bV4XPelsPerMeter;
+  LONG bV4YPelsPerMeter;
+  DWORD bV4ClrUsed;
+  DWORD bV4ClrImportant;
+  DWORD bV4RedMask;
+  DWORD bV4GreenMask;
+  DWORD bV4BlueMask;
+  DWORD bV4AlphaMask;
+  DWORD bV4CSType;
+  CIEXYZTRIPLE bV4Endpoints;
+  DWORD bV4GammaRed;
+  DWORD bV4GammaGreen;
+  DWORD bV4GammaBlue;
+};
+
+struct BITMAPV5HEADER {
+  DWORD bV5Size;
+  LONG bV5Width;
+  LONG bV5Height;
+  WORD bV5Planes;
+  WORD bV5BitCount;
+  DWORD bV5Compression;
+  DWORD bV5SizeImage;
+  LONG bV5XPelsPerMeter;
+  LONG bV5YPelsPerMeter;
+  DWORD bV5ClrUsed;
+  DWORD bV5ClrImportant;
+  DWORD bV5RedMask;
+  DWORD bV5GreenMask;
+  DWORD bV5BlueMask;
+  DWORD bV5AlphaMask;
+  DWORD bV5CSType;
+  CIEXYZTRIPLE bV5Endpoints;
+  DWORD bV5GammaRed;
+  DWORD bV5GammaGreen;
+  DWORD bV5GammaBlue;
+  DWORD bV5Intent;
+  DWORD bV5ProfileData;
+  DWORD bV5ProfileSize;
+  DWORD bV5Reserved;
+};
+
+struct DIBSECTION {
+  BITMAP dsBm;
+  BITMAPINFOHEADER dsBmih;
+  DWORD dsBitfields[3];
+  HANDLE dshSection;
+  DWORD dsOffset;
+};
+
+static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER is 40 bytes");
+static_assert(sizeof(BITMAPFILEHEADER) == 14, "BITMAPFILEHEADER is 14 bytes");
+static_assert(sizeof(BITMAPCOREHEADER) == 12, "BITMAPCOREHEADER is 12 bytes");
+static_assert(sizeof(BITMAPV4HEADER) == 108, "BITMAPV4HEADER is 108 bytes");
+static_assert(sizeof(BITMAPV5HEADER) == 124, "BITMAPV5HEADER is 124 bytes");
+static_assert(sizeof(RGBQUAD) == 4, "RGBQUAD is 4 bytes");
+
+#define BI_RGB 0
+#define BI_RLE8 1
+#define BI_RLE4 2
+#define BI_BITFIELDS 3
+#define BI_JPEG 4
+#define BI_PNG 5
+
+#define DIB_RGB_COLORS 0
+#define DIB_PAL_COLORS 1
+
+// Raster operations.
+#define SRCCOPY 0x00CC0020u
+#define SRCPAINT 0x00EE0086u
+#define SRCAND 0x008800C6u
+#define SRCINVERT 0x00660046u
+#define SRCERASE 0x00440328u
+#define NOTSRCCOPY 0x00330008u
+#define BLACKNESS 0x00000042u
+#define WHITENESS 0x00FF0062u
+
+// Stretch modes.
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define STRETCH_DELETESCANS COLORONCOLOR
+
+// LoadImageA (USER32).
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
+#define IMAGE_CURSOR 2
+#define LR_DEFAULTCOLOR 0x00000000u
+#define LR_MONOCHROME 0x00000001u
+#define LR_LOADFROMFILE 0x00000010u
+#define LR_LOADTRANSPARENT 0x00000020u
+#define LR_DEFAULTSIZE 0x00000040u
+#define LR_CREATEDIBSECTION 0x00002000u
+#define LR_SHARED 0x00008000u
+
+// Loads a bitmap from the program's resources (type RT_BITMAP) or, with
+// LR_LOADFROMFILE, from a file. The result is an HBITMAP (as a HANDLE).
+HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags);
+
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop);
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                int sourceWidth, int sourceHeight, DWORD rop);
+int SetStretchBltMode(HDC dc, int mode);
+int GetStretchBltMode(HDC dc);
+// Returns the number of scan lines drawn, or GDI_ERROR when nothing was drawn.
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                  int sourceHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
+
+COLORREF GetPixel(HDC dc, int x, int y);
+// Returns the colour actually stored (after conversion), or CLR_INVALID (-1 as a COLORREF).
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
+
+// ---------------------------------------------------------------------------
+// Objects.
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+BOOL DeleteObject(HGDIOBJ object);
+int GetObjectA(HANDLE object, int size, LPVOID buffer);
+DWORD GetObjectType(HGDIOBJ object);
+
+// ---------------------------------------------------------------------------
+// Device facts.
+#define DRIVERVERSION 0
+#define TECHNOLOGY 2
+#define HORZSIZE 4
+#define VERTSIZE 6
+#define HORZRES 8
+#define VERTRES 10
+#define BITSPIXEL 12
+#define PLANES 14
+#define NUMCOLORS 24
+#define RASTERCAPS 38
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+#define SIZEPALETTE 104
+#define NUMRESERVED 106
+#define COLORRES 108
+#define VREFRESH 116
+#define DESKTOPVERTRES 117
+#define DESKTOPHORZRES 118
+
+#define DT_RASDISPLAY 1
+#define RC_BITBLT 0x0001
+#define RC_PALETTE 0x0100
+#define RC_DI_BITMAP 0x0080
+#define RC_STRETCHBLT 0x0800
+#define RC_STRETCHDIB 0x2000
+
+int GetDeviceCaps(HDC dc, int index);
+
+// The desktop's device context (GetDC with no window) and its release (USER32).
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);

@@ -1,0 +1,209 @@
+// Colour conversion into a device context's pixel memory.
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "gdi/gdi_internal.h"
+
+namespace platform::gdi {
+namespace {
+
+Channel ChannelOf(uint32_t mask) {
+  Channel c;
+  c.mask = mask;
+  if (mask == 0) return c;
+  c.shift = std::countr_zero(mask);
+  c.bits = std::popcount(mask);
+  return c;
+}
+
+uint32_t PackChannel(const Channel& c, uint32_t value8) {
+  if (c.bits == 0) return 0;
+  uint32_t v = c.bits <= 8 ? value8 >> (8 - c.bits) : value8 << (c.bits - 8);
+  return (v << c.shift) & c.mask;
+}
+
+}  // namespace
+
+uint32_t ExpandChannel(uint32_t value, int bits) {
+  if (bits <= 0) return 0;
+  if (bits >= 8) return (value >> (bits - 8)) & 0xFF;
+  uint32_t out = 0;
+  int pos = 8;
+  while (pos > 0) {
+    pos -= bits;
+    out |= pos >= 0 ? value << pos : value >> -pos;
+  }
+  return out & 0xFF;
+}
+
+Format Format::Of(const PixelTarget& target) {
+  Format f;
+  f.bitCount = target.bitCount;
+  uint32_t r = target.redMask, g = target.greenMask, b = target.blueMask;
+  if (r == 0 && g == 0 && b == 0) {
+    if (target.bitCount == 16) {
+      r = 0x7C00, g = 0x03E0, b = 0x001F;  // 5-5-5, the platform's 16-bit default
+    } else {
+      r = 0xFF0000, g = 0x00FF00, b = 0x0000FF;
+    }
+  }
+  f.red = ChannelOf(r);
+  f.green = ChannelOf(g);
+  f.blue = ChannelOf(b);
+  return f;
+}
+
+uint32_t Format::Pack(uint32_t r, uint32_t g, uint32_t b) const {
+  return PackChannel(red, r) | PackChannel(green, g) | PackChannel(blue, b);
+}
+
+uint32_t Format::Unpack(uint32_t raw) const {
+  uint32_t r = ExpandChannel((raw & red.mask) >> red.shift, red.bits);
+  uint32_t g = ExpandChannel((raw & green.mask) >> green.shift, green.bits);
+  uint32_t b = ExpandChannel((raw & blue.mask) >> blue.shift, blue.bits);
+  return r << 16 | g << 8 | b;
+}
+
+const std::array<PALETTEENTRY, 256>& DefaultPalette() {
+  static const std::array<PALETTEENTRY, 256> palette = [] {
+    std::array<PALETTEENTRY, 256> p{};
+    for (int i = 0; i < 256; ++i) {
+      p[i].peRed = static_cast<BYTE>(((i >> 5) & 7) * 255 / 7);
+      p[i].peGreen = static_cast<BYTE>(((i >> 2) & 7) * 255 / 7);
+      p[i].peBlue = static_cast<BYTE>((i & 3) * 255 / 3);
+    }
+    return p;
+  }();
+  return palette;
+}
+
+Canvas::Canvas(HDC__& dc) : dc_(dc) {
+  const PixelTarget& t = dc.target;
+  drawable_ = t.bits && t.width > 0 && t.height > 0 &&
+              (t.bitCount == 8 || t.bitCount == 16 || t.bitCount == 24 || t.bitCount == 32);
+  if (!drawable_) return;
+  limits_ = {0, 0, t.width, t.height};
+  if (dc.clipped) {
+    limits_.left = std::max(limits_.left, dc.clip.left);
+    limits_.top = std::max(limits_.top, dc.clip.top);
+    limits_.right = std::min(limits_.right, dc.clip.right);
+    limits_.bottom = std::min(limits_.bottom, dc.clip.bottom);
+  }
+  if (t.bitCount == 8) {
+    // The palette may have changed since the last call: drop the cache then.
+    const PALETTEENTRY* pal = t.palette ? t.palette : DefaultPalette().data();
+    if (!dc.paletteValid || std::memcmp(dc.paletteSeen.data(), pal, sizeof(dc.paletteSeen)) != 0) {
+      std::memcpy(dc.paletteSeen.data(), pal, sizeof(dc.paletteSeen));
+      dc.nearestKey.fill(0);
+      dc.paletteValid = true;
+    }
+  }
+}
+
+uint8_t Canvas::Nearest(COLORREF color) {
+  color &= 0xFFFFFF;
+  uint32_t slot = (color * 2654435761u) >> 22;  // 10-bit hash
+  if (dc_.nearestKey[slot] == (color | 0x01000000u)) return dc_.nearestIndex[slot];
+  int r = GetRValue(color), g = GetGValue(color), b = GetBValue(color);
+  int best = 0;
+  int bestDistance = 1 << 30;
+  for (int i = 0; i < 256; ++i) {
+    const PALETTEENTRY& e = dc_.paletteSeen[i];
+    int dr = e.peRed - r, dg = e.peGreen - g, db = e.peBlue - b;
+    int d = dr * dr + dg * dg + db * db;
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = i;
+      if (d == 0) break;
+    }
+  }
+  dc_.nearestKey[slot] = color | 0x01000000u;
+  dc_.nearestIndex[slot] = static_cast<uint8_t>(best);
+  return static_cast<uint8_t>(best);
+}
+
+uint32_t Canvas::RawOf(COLORREF color) {
+  if (dc_.target.bitCount == 8) return Nearest(color);
+  return dc_.format.Pack(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+COLORREF Canvas::ColorOf(uint32_t raw) const {
+  if (dc_.target.bitCount == 8) {
+    const PALETTEENTRY& e = dc_.paletteSeen[raw & 0xFF];
+    return RGB(e.peRed, e.peGreen, e.peBlue);
+  }
+  uint32_t rgb = dc_.format.Unpack(raw);
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+uint32_t Canvas::Get(int32_t x, int32_t y) const {
+  const uint8_t* p = Row(y) + static_cast<ptrdiff_t>(x) * BytesPerPixel();
+  switch (dc_.target.bitCount) {
+    case 8:
+      return p[0];
+    case 16:
+      return static_cast<uint32_t>(p[0] | p[1] << 8);
+    case 24:
+      return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16);
+    default:
+      return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24;
+  }
+}
+
+void Canvas::Put(int32_t x, int32_t y, uint32_t raw) {
+  uint8_t* p = Row(y) + static_cast<ptrdiff_t>(x) * BytesPerPixel();
+  switch (dc_.target.bitCount) {
+    case 8:
+      p[0] = static_cast<uint8_t>(raw);
+      break;
+    case 16:
+      p[0] = static_cast<uint8_t>(raw);
+      p[1] = static_cast<uint8_t>(raw >> 8);
+      break;
+    case 24:
+      p[0] = static_cast<uint8_t>(raw);
+      p[1] = static_cast<uint8_t>(raw >> 8);
+      p[2] = static_cast<uint8_t>(raw >> 16);
+      break;
+    default:
+      std::memcpy(p, &raw, 4);
+      break;
+  }
+}
+
+void Canvas::Span(int32_t x0, int32_t x1, int32_t y, uint32_t raw) {
+  if (x1 <= x0) return;
+  uint8_t* row = Row(y);
+  switch (dc_.target.bitCount) {
+    case 8:
+      std::memset(row + x0, static_cast<int>(raw & 0xFF), static_cast<size_t>(x1 - x0));
+      break;
+    case 16: {
+      uint16_t v = static_cast<uint16_t>(raw);
+      for (int32_t x = x0; x < x1; ++x) std::memcpy(row + x * 2, &v, 2);
+      break;
+    }
+    case 24:
+      for (int32_t x = x0; x < x1; ++x) {
+        row[x * 3] = static_cast<uint8_t>(raw);
+        row[x * 3 + 1] = static_cast<uint8_t>(raw >> 8);
+        row[x * 3 + 2] = static_cast<uint8_t>(raw >> 16);
+      }
+      break;
+    default:
+      for (int32_t x = x0; x < x1; ++x) std::memcpy(row + x * 4, &raw, 4);
+      break;
+  }
+}
+
+void Canvas::FillRect(RECT r, uint32_t raw) {
+  if (!drawable_) return;
+  r.left = std::max(r.left, limits_.left);
+  r.top = std::max(r.top, limits_.top);
+  r.right = std::min(r.right, limits_.right);
+  r.bottom = std::min(r.bottom, limits_.bottom);
+  for (int32_t y = r.top; y < r.bottom; ++y) Span(r.left, r.right, y, raw);
+}
+
+}  // namespace platform::gdi
