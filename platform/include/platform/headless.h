@@ -26,7 +26,9 @@ void MouseMove(int32_t dx, int32_t dy);
 void MouseButton(int button, bool pressed);
 void CloseWindow();  // the user pressed the window's close box
 void SetFocus(bool focused);
-void JoystickAttach(bool attached);
+void JoystickAttach(bool attached);  // a 4-axis, 12-button stick named "Headless Joystick"
+// Attaches a joystick described in full; gamepad makes it a game controller.
+void JoystickAttachDevice(const std::string& name, int axes, int buttons, bool gamepad);
 void JoystickAxis(int axis, int32_t value);  // -32768..32767
 void JoystickButton(int button, bool pressed);
 // Events scripted for a later moment of the virtual clock.
@@ -87,5 +89,22 @@ void ClearCapturedAudio();
 
 // Fault injection.
 void FailAudioOpen(bool fail);
+
+// DirectInput faults. Results are HRESULT values (DIERR_...).
+enum class InputDevice { Any, Keyboard, Mouse, Joystick };
+// The next state read (GetDeviceState) of such a device fails with result. A
+// DIERR_INPUTLOST or DIERR_NOTACQUIRED failure also unacquires the device, as a
+// real loss of the device would.
+void FailNextDeviceRead(int32_t result, InputDevice device = InputDevice::Any);
+// The next count Acquire calls on such a device fail with result.
+void FailAcquire(int count, int32_t result, InputDevice device = InputDevice::Any);
+// The next CreateDevice for such a device fails with DIERR_DEVICENOTREG.
+void FailDeviceCreation(InputDevice device);
+// DirectInputCreateA fails with result until called again with 0.
+void FailDirectInputCreate(int32_t result);
+// After skip successful SetProperty calls, the next one fails with result.
+void FailSetProperty(int skip, int32_t result);
+// QueryInterface for the second-generation device interface fails.
+void FailDeviceInterface(bool fail);
 
 }  // namespace platform::headless

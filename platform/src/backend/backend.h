@@ -23,7 +23,7 @@ struct Event {
     MouseMotion,   // dx, dy: relative motion; x, y: position in the window
     MouseButton,   // button 0..3 (left, right, middle, fourth), pressed
     MouseWheel,    // dy: wheel clicks
-    JoystickAdded,
+    JoystickAdded,   // joystickName, joystickAxes, joystickButtons, gamepad are set
     JoystickRemoved,
     JoystickAxis,  // axis 0 = x, 1 = y, ...; value -32768..32767
     JoystickButton,  // button 0..31, pressed
@@ -43,6 +43,11 @@ struct Event {
   bool pressed = false;
   int32_t axis = 0;
   int32_t value = 0;
+  // JoystickAdded: what the attached joystick is.
+  std::string joystickName;
+  int32_t joystickAxes = 0;
+  int32_t joystickButtons = 0;
+  bool gamepad = false;  // a game controller (pad) rather than a stick
 };
 
 // A picture handed to the display: 32-bit pixels 0x00RRGGBB, top row first.

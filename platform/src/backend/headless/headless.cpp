@@ -7,6 +7,7 @@
 #include <map>
 
 #include "backend/backend.h"
+#include "dinput/hub.h"
 #include "kernel/debug.h"
 #include "platform/winuser.h"
 #include "user/user_internal.h"
@@ -226,6 +227,7 @@ class HeadlessBackend final : public backend::Backend {
 void Reset() {
   platform::user::ResetForTests();
   platform::kernel::ClearDebugLines();
+  platform::dinput::ResetForTests();
   S() = State{};
 }
 
@@ -281,8 +283,21 @@ void SetFocus(bool focused) {
   s.events.push_back(e);
 }
 void JoystickAttach(bool attached) {
+  if (attached) {
+    JoystickAttachDevice("Headless Joystick", 4, 12, false);
+    return;
+  }
   Event e;
-  e.type = attached ? Event::Type::JoystickAdded : Event::Type::JoystickRemoved;
+  e.type = Event::Type::JoystickRemoved;
+  Push(e);
+}
+void JoystickAttachDevice(const std::string& name, int axes, int buttons, bool gamepad) {
+  Event e;
+  e.type = Event::Type::JoystickAdded;
+  e.joystickName = name;
+  e.joystickAxes = axes;
+  e.joystickButtons = buttons;
+  e.gamepad = gamepad;
   Push(e);
 }
 void JoystickAxis(int axis, int32_t value) {
@@ -328,6 +343,28 @@ bool RelativeMouse() { return S().relativeMouse; }
 const AudioCapture& CapturedAudio() { return S().audio; }
 void ClearCapturedAudio() { S().audio.samples.clear(); }
 void FailAudioOpen(bool fail) { S().failAudioOpen = fail; }
+
+void FailNextDeviceRead(int32_t result, InputDevice device) {
+  auto& f = platform::dinput::TheHub().faults;
+  f.readResult = result;
+  f.readDevice = device;
+}
+void FailAcquire(int count, int32_t result, InputDevice device) {
+  auto& f = platform::dinput::TheHub().faults;
+  f.acquireCount = count;
+  f.acquireResult = result;
+  f.acquireDevice = device;
+}
+void FailDeviceCreation(InputDevice device) {
+  platform::dinput::TheHub().faults.failCreate[static_cast<int>(device)] = true;
+}
+void FailDirectInputCreate(int32_t result) { platform::dinput::TheHub().faults.createResult = result; }
+void FailSetProperty(int skip, int32_t result) {
+  auto& f = platform::dinput::TheHub().faults;
+  f.propertySkip = skip;
+  f.propertyResult = result;
+}
+void FailDeviceInterface(bool fail) { platform::dinput::TheHub().faults.failInterface = fail; }
 
 }  // namespace platform::headless
 

@@ -38,6 +38,7 @@ class SdlBackend final : public backend::Backend {
   }
   ~SdlBackend() override {
     CloseAudio();
+    CloseJoystick();
     for (auto& [id, w] : windows_) Destroy(w);
     SDL_Quit();
   }
@@ -46,6 +47,12 @@ class SdlBackend final : public backend::Backend {
   void Sleep(uint32_t ms) override { SDL_Delay(ms); }
 
   bool PollEvent(Event& event) override {
+    if (reopenJoystick_) {
+      // The joystick in use went away: take the next one attached, if any.
+      reopenJoystick_ = false;
+      for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (OpenJoystick(i, event)) return true;
+    }
     SDL_Event e;
     while (SDL_PollEvent(&e))
       if (Convert(e, event)) return true;
@@ -242,6 +249,35 @@ class SdlBackend final : public backend::Backend {
     b->callback_(b->callbackUser_, reinterpret_cast<int16_t*>(stream), frames);
   }
 
+  // Opens the joystick at a device index, as a game controller when SDL knows
+  // its layout, and describes it in out.
+  bool OpenJoystick(int index, Event& out) {
+    if (SDL_IsGameController(index)) {
+      controller_ = SDL_GameControllerOpen(index);
+      if (controller_) joystick_ = SDL_GameControllerGetJoystick(controller_);
+    }
+    if (!joystick_) joystick_ = SDL_JoystickOpen(index);
+    if (!joystick_) return false;
+    out = Event{};
+    out.type = Event::Type::JoystickAdded;
+    const char* name = controller_ ? SDL_GameControllerName(controller_) : SDL_JoystickName(joystick_);
+    out.joystickName = name ? name : "Joystick";
+    out.gamepad = controller_ != nullptr;
+    out.joystickAxes = controller_ ? SDL_CONTROLLER_AXIS_MAX : SDL_JoystickNumAxes(joystick_);
+    out.joystickButtons = controller_ ? SDL_CONTROLLER_BUTTON_MAX : SDL_JoystickNumButtons(joystick_);
+    return true;
+  }
+
+  void CloseJoystick() {
+    if (controller_) {
+      SDL_GameControllerClose(controller_);  // closes its joystick too
+    } else if (joystick_) {
+      SDL_JoystickClose(joystick_);
+    }
+    controller_ = nullptr;
+    joystick_ = nullptr;
+  }
+
   Window* Find(WindowId id) {
     auto it = windows_.find(id);
     return it == windows_.end() ? nullptr : &it->second;
@@ -288,29 +324,42 @@ class SdlBackend final : public backend::Backend {
         out.dy = e.wheel.y;
         return true;
       case SDL_JOYDEVICEADDED:
-        if (!joystick_) joystick_ = SDL_JoystickOpen(e.jdevice.which);
-        out.type = Event::Type::JoystickAdded;
-        return joystick_ != nullptr;
+        return !joystick_ && OpenJoystick(e.jdevice.which, out);
       case SDL_JOYDEVICEREMOVED:
         if (joystick_ && SDL_JoystickInstanceID(joystick_) == e.jdevice.which) {
-          SDL_JoystickClose(joystick_);
-          joystick_ = nullptr;
+          CloseJoystick();
+          reopenJoystick_ = true;
           out.type = Event::Type::JoystickRemoved;
           return true;
         }
         return false;
       case SDL_JOYAXISMOTION:
-        if (!joystick_ || e.jaxis.which != SDL_JoystickInstanceID(joystick_)) return false;
+        if (controller_ || !joystick_ || e.jaxis.which != SDL_JoystickInstanceID(joystick_)) return false;
         out.type = Event::Type::JoystickAxis;
         out.axis = e.jaxis.axis;
         out.value = e.jaxis.value;
         return true;
       case SDL_JOYBUTTONDOWN:
       case SDL_JOYBUTTONUP:
-        if (!joystick_ || e.jbutton.which != SDL_JoystickInstanceID(joystick_)) return false;
+        if (controller_ || !joystick_ || e.jbutton.which != SDL_JoystickInstanceID(joystick_)) return false;
         out.type = Event::Type::JoystickButton;
         out.button = e.jbutton.button;
         out.pressed = e.type == SDL_JOYBUTTONDOWN;
+        return true;
+      // A game controller reports in its standard layout: left stick X and Y
+      // first, then the right stick and the triggers; buttons A, B, X, Y, ...
+      case SDL_CONTROLLERAXISMOTION:
+        if (!controller_ || e.caxis.which != SDL_JoystickInstanceID(joystick_)) return false;
+        out.type = Event::Type::JoystickAxis;
+        out.axis = e.caxis.axis;
+        out.value = e.caxis.value;
+        return true;
+      case SDL_CONTROLLERBUTTONDOWN:
+      case SDL_CONTROLLERBUTTONUP:
+        if (!controller_ || e.cbutton.which != SDL_JoystickInstanceID(joystick_)) return false;
+        out.type = Event::Type::JoystickButton;
+        out.button = e.cbutton.button;
+        out.pressed = e.type == SDL_CONTROLLERBUTTONDOWN;
         return true;
       case SDL_WINDOWEVENT:
         out.window = e.window.windowID;
@@ -339,6 +388,8 @@ class SdlBackend final : public backend::Backend {
   uint64_t start_ = 0;
   std::map<WindowId, Window> windows_;
   SDL_Joystick* joystick_ = nullptr;
+  SDL_GameController* controller_ = nullptr;
+  bool reopenJoystick_ = false;
   SDL_AudioDeviceID audioDevice_ = 0;
   int audioChannels_ = 2;
   backend::AudioCallback callback_ = nullptr;
