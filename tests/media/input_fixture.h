@@ -1,0 +1,43 @@
+// A window with the focus and an Input made on it, on the headless backend.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "dinput/hub.h"
+#include "media/input.h"
+#include "platform/headless.h"
+
+namespace hl = platform::headless;
+
+class InputTest : public ::testing::Test {
+ protected:
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+  void SetUp() override {
+    hl::Reset();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.lpszClassName = "InputTest";
+    RegisterClassA(&wc);
+    window = CreateWindowExA(0, "InputTest", "t", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr, nullptr,
+                             nullptr);
+  }
+  void TearDown() override {
+    input.reset();
+    EXPECT_TRUE(platform::dinput::TheHub().devices.empty()) << "a device was not released";
+  }
+  // Makes the Input; Create's result is returned.
+  bool Make() {
+    input = std::make_unique<Input>();
+    return input->Create(GetModuleHandleA(nullptr), window, 0) != 0;
+  }
+  // Key states of slots first..last (inclusive) as a string of digits.
+  std::string States(int first, int last) {
+    std::string s;
+    for (int i = first; i <= last; ++i) s += static_cast<char>('0' + input->GetKeyState(i));
+    return s;
+  }
+  HWND window = nullptr;
+  std::unique_ptr<Input> input;
+};
