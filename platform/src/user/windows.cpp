@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "gdi/gdi_internal.h"
 #include "kernel/resources.h"
 #include "platform/winbase.h"
 #include "user/user_internal.h"
@@ -258,37 +259,6 @@ namespace {
 
 HICON__ systemArrow;
 
-// Reads the pixels of an uncompressed 24- or 32-bit bitmap image (the icon
-// resource's format) into 0xAARRGGBB rows, top row first.
-bool DecodeIconBitmap(const uint8_t* data, size_t size, HICON__& icon) {
-  auto u16 = [&](size_t at) { return static_cast<uint32_t>(data[at] | data[at + 1] << 8); };
-  auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
-  if (size < 54 || data[0] != 'B' || data[1] != 'M') return false;
-  uint32_t offset = u32(10);
-  int32_t width = static_cast<int32_t>(u32(18));
-  int32_t height = static_cast<int32_t>(u32(22));
-  uint32_t bits = u16(28), compression = u32(30);
-  if (width <= 0 || width > 256 || height == 0 || height < -256 || height > 256) return false;
-  if ((bits != 24 && bits != 32) || (compression != 0 && compression != 3)) return false;
-  bool bottomUp = height > 0;
-  int32_t rows = bottomUp ? height : -height;
-  size_t stride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
-  if (offset > size || (size - offset) / stride < static_cast<size_t>(rows)) return false;
-  icon.width = width;
-  icon.height = rows;
-  icon.argb.assign(static_cast<size_t>(width) * rows, 0);
-  for (int32_t y = 0; y < rows; ++y) {
-    const uint8_t* row = data + offset + stride * static_cast<size_t>(bottomUp ? rows - 1 - y : y);
-    for (int32_t x = 0; x < width; ++x) {
-      const uint8_t* p = row + static_cast<size_t>(x) * (bits / 8);
-      uint32_t alpha = bits == 32 ? p[3] : 0xFF;
-      if (bits == 32 && compression == 0) alpha = 0xFF;  // plain 32-bit bitmaps carry no alpha
-      icon.argb[static_cast<size_t>(y) * width + x] = alpha << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-    }
-  }
-  return true;
-}
-
 std::vector<std::unique_ptr<HICON__>>& LoadedIcons() {
   static std::vector<std::unique_ptr<HICON__>> icons;
   return icons;
@@ -303,7 +273,15 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
   if (!res) return nullptr;
   auto icon = std::make_unique<HICON__>();
   const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(instance, res)));
-  if (!data || !DecodeIconBitmap(data, SizeofResource(instance, res), *icon)) return nullptr;
+  if (!data) return nullptr;
+  // The icon resource holds a bitmap image; the GDI's reader decodes it.
+  int32_t width = 0, height = 0;
+  std::vector<uint32_t> argb;
+  if (!platform::gdi::DecodeBitmapArgb(data, SizeofResource(instance, res), width, height, argb)) return nullptr;
+  if (width > 256 || height > 256) return nullptr;  // icons are small
+  icon->width = width;
+  icon->height = height;
+  icon->argb.assign(argb.begin(), argb.end());
   LoadedIcons().push_back(std::move(icon));
   return LoadedIcons().back().get();
 }
