@@ -153,7 +153,25 @@ class Surface {
   uint8_t* AlphaMask = nullptr;  // Width x Height bytes, row-major, or null
 
  private:
+  // A copy that met DDERR_SURFACELOST restores this surface (the source).
   HRESULT AfterCopy(HRESULT result);
+  // Gives back an outstanding device context and releases the DirectDraw surface.
+  void ReleaseInterface();
+  // The state after a successful creation.
+  void SetBookkeeping(Screen* owner, int32_t width, int32_t height);
+  // Reads the picture of a surface loaded by name again after a restore.
+  void ReloadPicture();
+  // Draws decoded 32-bit pixels (top row first) over the whole surface.
+  bool DrawPixels32(const uint8_t* pixels, int32_t width, int32_t height);
+  // Where the primitives may write: the locked memory, its depth (8, 15, 16,
+  // 24 or 32) and ClipRect held to the locked size. False when not locked.
+  struct PixelView {
+    uint8_t* bits;
+    int32_t pitch;
+    int32_t depth;
+    RECT clip;
+  };
+  bool GetPixelView(PixelView& view) const;
 };
 
 // The pixel-format summary of a DirectDraw surface; false (info untouched when
@@ -187,5 +205,8 @@ IDirectDrawSurface4* CreatePlainSurface(IDirectDraw4* directDraw, int32_t width,
 // the top-left pixel); CLR_INVALID when the surface cannot be locked.
 DWORD PixelValueOfColor(IDirectDrawSurface4* surface, COLORREF color);
 HRESULT SetColorKeyFromColor(IDirectDrawSurface4* surface, COLORREF color);
+// The first pixel's value (the low bit-count bits) of a surface locked without
+// waiting; 0xFFFFFFFF when it cannot be locked.
+DWORD ReadFirstPixel(IDirectDrawSurface4* surface);
 // Entry i of the default palette (red 3 bits, green 3 bits, blue 2 bits).
 PALETTEENTRY DefaultPaletteEntry(int index);
