@@ -176,6 +176,20 @@ void OctantLoop(int32_t radius, std::vector<std::pair<int64_t, int64_t>> windows
   }
 }
 
+// Moves a line's major coordinate up to `target`, carrying the minor value
+// along. Short distances add the slope step by step, as drawing would, so the
+// pixels after the skip are exactly those drawing from the start gives; only
+// a far-away start (beyond any surface) is moved by one multiplication.
+void SkipTo(int64_t& major, double& value, double slope, int64_t target) {
+  if (major >= target) return;
+  if (target - major <= 65536) {
+    for (; major < target; ++major) value += slope;
+  } else {
+    value += slope * static_cast<double>(target - major);
+    major = target;
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -276,10 +290,7 @@ void Surface::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, DWORD col
     double slope = static_cast<double>(static_cast<int64_t>(y2) - y1) / static_cast<double>(static_cast<int64_t>(x2) - x1);
     double value = y1;
     int64_t x = x1;
-    if (x < v.clip.left) {  // columns left of the clip draw nothing
-      value += slope * static_cast<double>(v.clip.left - x);
-      x = v.clip.left;
-    }
+    SkipTo(x, value, slope, v.clip.left);  // columns left of the clip draw nothing
     int64_t last = std::min<int64_t>(x2, static_cast<int64_t>(v.clip.right) - 1);
     for (; x <= last; ++x) {
       Plot(v, x, static_cast<int64_t>(std::trunc(value)), color);
@@ -293,10 +304,7 @@ void Surface::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, DWORD col
     double slope = static_cast<double>(static_cast<int64_t>(x2) - x1) / static_cast<double>(static_cast<int64_t>(y2) - y1);
     double value = x1;
     int64_t y = y1;
-    if (y < v.clip.top) {
-      value += slope * static_cast<double>(v.clip.top - y);
-      y = v.clip.top;
-    }
+    SkipTo(y, value, slope, v.clip.top);
     int64_t last = std::min<int64_t>(y2, static_cast<int64_t>(v.clip.bottom) - 1);
     for (; y <= last; ++y) {
       Plot(v, static_cast<int64_t>(std::trunc(value)), y, color);
