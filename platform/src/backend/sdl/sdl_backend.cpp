@@ -21,6 +21,7 @@ struct Window {
   int textureWidth = 0;
   int textureHeight = 0;
   bool fullScreen = false;
+  SDL_Rect windowed{0, 0, 0, 0};  // position and size before going full-screen
 };
 
 class SdlBackend final : public backend::Backend {
@@ -170,17 +171,44 @@ class SdlBackend final : public backend::Backend {
     Window* w = Find(id);
     if (!w || w->fullScreen == fullScreen) return;
     w->fullScreen = fullScreen;
-    SDL_SetWindowFullscreen(w->window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (fullScreen) {
+      // The renderer first: making one may recreate the window, which would
+      // put it back where it was.
+      EnsureRenderer(*w);
+      // Cover the display before asking for the full-screen state: with no
+      // window manager to carry that request out (a bare X server) the window
+      // would otherwise keep its size while SDL draws for the whole display.
+      SDL_GetWindowPosition(w->window, &w->windowed.x, &w->windowed.y);
+      SDL_GetWindowSize(w->window, &w->windowed.w, &w->windowed.h);
+      SDL_Rect bounds;
+      if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(w->window), &bounds) == 0) {
+        SDL_SetWindowBordered(w->window, SDL_FALSE);
+        SDL_SetWindowPosition(w->window, bounds.x, bounds.y);
+        SDL_SetWindowSize(w->window, bounds.w, bounds.h);
+      }
+      SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+      SDL_SetWindowFullscreen(w->window, 0);
+      if (w->windowed.w > 0 && w->windowed.h > 0) {
+        SDL_SetWindowBordered(w->window, SDL_TRUE);
+        SDL_SetWindowSize(w->window, w->windowed.w, w->windowed.h);
+        SDL_SetWindowPosition(w->window, w->windowed.x, w->windowed.y);
+      }
+    }
+  }
+
+  static bool EnsureRenderer(Window& w) {
+    if (!w.renderer) {
+      w.renderer = SDL_CreateRenderer(w.window, -1, 0);
+      if (!w.renderer) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    return w.renderer != nullptr;
   }
 
   void Present(WindowId id, const backend::Frame& frame) override {
     Window* w = Find(id);
     if (!w || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
-    if (!w->renderer) {
-      w->renderer = SDL_CreateRenderer(w->window, -1, 0);
-      if (!w->renderer) w->renderer = SDL_CreateRenderer(w->window, -1, SDL_RENDERER_SOFTWARE);
-      if (!w->renderer) return;
-    }
+    if (!EnsureRenderer(*w)) return;
     if (!w->texture || w->textureWidth != frame.width || w->textureHeight != frame.height) {
       if (w->texture) SDL_DestroyTexture(w->texture);
       w->texture = SDL_CreateTexture(w->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, frame.width,
