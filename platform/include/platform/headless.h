@@ -63,11 +63,20 @@ struct WindowRecord {
 std::vector<WindowRecord> Windows();
 
 // Presented frames (0x00RRGGBB, top row first). Only the latest few are kept.
+// When the display has a pixel format of its own, raw holds the same picture in
+// it: rows of width * bitsPerPixel / 8 bytes, top row first, with the format's
+// channel masks (zero for 8 bits, whose colours pixels gives through the
+// palette).
 struct CapturedFrame {
   int width = 0;
   int height = 0;
   uint32_t time = 0;
   std::vector<uint32_t> pixels;
+  int bitsPerPixel = 0;  // 0 when the frame came without raw pixels
+  uint32_t redMask = 0;
+  uint32_t greenMask = 0;
+  uint32_t blueMask = 0;
+  std::vector<uint8_t> raw;
 };
 uint64_t PresentedFrameCount();
 const CapturedFrame* LastFrame();
@@ -106,5 +115,23 @@ void FailDirectInputCreate(int32_t result);
 void FailSetProperty(int skip, int32_t result);
 // QueryInterface for the second-generation device interface fails.
 void FailDeviceInterface(bool fail);
+
+// DirectDraw. Results are HRESULT values (DDERR_ names of platform/ddraw.h).
+// Loses every surface in video memory (driver's-choice surfaces placed there
+// included) and the display's own surfaces, as when another program takes the
+// display.
+void LoseAllSurfaces();
+// The next count CreateSurface calls fail with result.
+void FailSurfaceCreations(int count, int32_t result);
+// Total video memory of the emulated card (256 MB unless set); video-memory
+// surfaces beyond it fail with DDERR_OUTOFVIDEOMEMORY, driver's-choice ones go
+// to system memory.
+void SetVideoMemory(uint32_t bytes);
+// The next count Lock calls without DDLOCK_WAIT answer DDERR_WASSTILLDRAWING.
+void LockStillDrawing(int count);
+// DirectDrawCreate fails with result until set back to 0.
+void FailDirectDrawCreate(int32_t result);
+// The desktop's size in pixels (1280 x 1024 unless set).
+void SetDesktopSize(int width, int height);
 
 }  // namespace platform::headless

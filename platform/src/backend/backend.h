@@ -56,6 +56,15 @@ struct Frame {
   int32_t width = 0;
   int32_t height = 0;
   int32_t pitchPixels = 0;
+  // The same picture in the display's own pixel format, when it has one that
+  // covers the whole frame (null otherwise): rawBitsPerPixel 8, 16, 24 or 32,
+  // rawPitch bytes per row, and the channel masks (zero for 8 bits).
+  const uint8_t* raw = nullptr;
+  int32_t rawPitch = 0;
+  int32_t rawBitsPerPixel = 0;
+  uint32_t rawRedMask = 0;
+  uint32_t rawGreenMask = 0;
+  uint32_t rawBlueMask = 0;
 };
 
 // Audio: the mixer pulls interleaved signed 16-bit stereo frames.

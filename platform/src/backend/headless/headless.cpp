@@ -7,6 +7,7 @@
 #include <map>
 
 #include "backend/backend.h"
+#include "ddraw/testing.h"
 #include "dinput/hub.h"
 #include "kernel/debug.h"
 #include "platform/winuser.h"
@@ -186,6 +187,20 @@ class HeadlessBackend final : public backend::Backend {
     for (int y = 0; y < frame.height; ++y)
       std::copy_n(frame.pixels + static_cast<size_t>(y) * frame.pitchPixels, frame.width,
                   s.lastFrame.pixels.begin() + static_cast<ptrdiff_t>(y) * frame.width);
+    s.lastFrame.raw.clear();
+    s.lastFrame.bitsPerPixel = 0;
+    s.lastFrame.redMask = s.lastFrame.greenMask = s.lastFrame.blueMask = 0;
+    if (frame.raw && frame.rawBitsPerPixel > 0) {
+      size_t row = static_cast<size_t>(frame.width) * (frame.rawBitsPerPixel / 8);
+      s.lastFrame.raw.resize(row * frame.height);
+      for (int y = 0; y < frame.height; ++y)
+        std::copy_n(frame.raw + static_cast<ptrdiff_t>(y) * frame.rawPitch, row,
+                    s.lastFrame.raw.begin() + static_cast<ptrdiff_t>(y * row));
+      s.lastFrame.bitsPerPixel = frame.rawBitsPerPixel;
+      s.lastFrame.redMask = frame.rawRedMask;
+      s.lastFrame.greenMask = frame.rawGreenMask;
+      s.lastFrame.blueMask = frame.rawBlueMask;
+    }
     s.hasFrame = true;
   }
 
@@ -229,6 +244,7 @@ void Reset() {
   platform::kernel::ClearDebugLines();
   platform::dinput::ResetForTests();
   S() = State{};
+  platform::ddraw::testing::Reset();
 }
 
 uint32_t Now() { return S().now; }
@@ -365,6 +381,16 @@ void FailSetProperty(int skip, int32_t result) {
   f.propertyResult = result;
 }
 void FailDeviceInterface(bool fail) { platform::dinput::TheHub().faults.failInterface = fail; }
+
+void LoseAllSurfaces() { platform::ddraw::testing::LoseAllSurfaces(); }
+void FailSurfaceCreations(int count, int32_t result) { platform::ddraw::testing::FailSurfaceCreations(count, result); }
+void SetVideoMemory(uint32_t bytes) { platform::ddraw::testing::SetVideoMemory(bytes); }
+void LockStillDrawing(int count) { platform::ddraw::testing::LockStillDrawing(count); }
+void FailDirectDrawCreate(int32_t result) { platform::ddraw::testing::FailDirectDrawCreate(result); }
+void SetDesktopSize(int width, int height) {
+  S().desktopWidth = width;
+  S().desktopHeight = height;
+}
 
 }  // namespace platform::headless
 
