@@ -161,6 +161,7 @@ class Surface final : public IDirectDrawSurface4 {
   DWORD caps_;
   bool lost_ = false;
   bool locked_ = false;
+  bool lockedReadOnly_ = false;
   HDC dc_ = nullptr;
   bool hasKey_ = false;
   DDCOLORKEY key_{};

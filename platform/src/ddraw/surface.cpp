@@ -143,13 +143,14 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE) {
   desc->dwFlags |= DDSD_LPSURFACE;
   desc->lpSurface = memory_.get() + area.top * pitch_ + area.left * format_.BytesPerPixel();
   locked_ = true;
+  lockedReadOnly_ = (flags & DDLOCK_READONLY) != 0;
   return DD_OK;
 }
 
 HRESULT Surface::Unlock(LPRECT) {
   if (!locked_) return DDERR_NOTLOCKED;
   locked_ = false;
-  if (!lost_) Changed();
+  if (!lost_ && !lockedReadOnly_) Changed();
   return DD_OK;
 }
 
