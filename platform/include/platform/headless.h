@@ -87,6 +87,9 @@ bool RelativeMouse();
 // Audio mixed in virtual time: whenever the clock moves while an audio device is
 // open, the device's callback is run for the elapsed frames and its output kept
 // here (interleaved, at the rate and channel count the device was opened with).
+// The capture starts when the device opens; Reset and ClearCapturedAudio empty
+// it but leave an open device open (the first kept frame is then the one due at
+// the moment of the reset or clear).
 struct AudioCapture {
   int rate = 0;
   int channels = 0;
@@ -96,8 +99,23 @@ struct AudioCapture {
 const AudioCapture& CapturedAudio();
 void ClearCapturedAudio();
 
+// The rate the audio device obtains, as a real device may give another rate
+// than the one asked for; 0 (the default) gives the rate asked for. Takes
+// effect at the next open.
+void SetAudioDeviceRate(int rate);
+// The frame of the capture that corresponds to the virtual time ms (for
+// finding when something was heard); negative before the capture began.
+int64_t AudioFrameAt(uint32_t ms);
+
 // Fault injection.
 void FailAudioOpen(bool fail);
+// The wave, MIDI and auxiliary devices report no volume control and refuse
+// volume changes (Reset gives the control back and every volume to full).
+void MixerWithoutVolumeControl(bool without);
+// Every DirectSound buffer becomes lost (as when another program takes the
+// output): it stops, reports DSBSTATUS_BUFFERLOST and refuses to play until
+// restored.
+void LoseSoundBuffers();
 
 // DirectInput faults. Results are HRESULT values (DIERR_...).
 enum class InputDevice { Any, Keyboard, Mouse, Joystick };

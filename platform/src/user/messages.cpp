@@ -127,7 +127,15 @@ void RemoveEventListener(EventListener listener, void* user) {
           l.end());
 }
 
+std::vector<std::pair<PumpHook, void*>>& PumpHooks() {
+  static std::vector<std::pair<PumpHook, void*>> hooks;
+  return hooks;
+}
+
+void AddPumpHook(PumpHook hook, void* user) { PumpHooks().emplace_back(hook, user); }
+
 void PumpEvents() {
+  for (auto& [hook, user] : PumpHooks()) hook(user);
   backend::Event e;
   while (backend::Instance().PollEvent(e)) Deliver(e);
 }

@@ -42,8 +42,15 @@ using EventListener = void (*)(const backend::Event& event, void* user);
 void AddEventListener(EventListener listener, void* user);
 void RemoveEventListener(EventListener listener, void* user);
 
-// Moves waiting backend events into the message queue and to the listeners.
+// Moves waiting backend events into the message queue and to the listeners,
+// after running the pump hooks.
 void PumpEvents();
+
+// Hooks run on the program's thread each time it looks for events, for
+// stand-ins whose work finishes in the background and then posts a message
+// (the end of a MIDI play).
+using PumpHook = void (*)(void* user);
+void AddPumpHook(PumpHook hook, void* user);
 
 // The virtual-key code of a DirectInput scan code (extended keys have 0x80 set);
 // 0 for keys without one.

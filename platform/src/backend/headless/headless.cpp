@@ -9,9 +9,11 @@
 #include "backend/backend.h"
 #include "ddraw/testing.h"
 #include "dinput/hub.h"
+#include "dsound/mixer.h"
 #include "kernel/debug.h"
 #include "platform/winuser.h"
 #include "user/user_internal.h"
+#include "winmm/winmm_internal.h"
 
 namespace platform::headless {
 namespace {
@@ -44,6 +46,8 @@ struct State {
   AudioCapture audio;
   uint64_t audioFramesMixed = 0;  // frames produced since the device opened
   uint32_t audioOpenedAt = 0;
+  uint64_t captureStartFrame = 0;  // the device frame of the first captured frame
+  int audioDeviceRate = 0;
 };
 
 State& S() {
@@ -211,14 +215,16 @@ class HeadlessBackend final : public backend::Backend {
     State& s = S();
     if (s.failAudioOpen || s.audioCallback || !callback) return false;
     obtained = wanted;
+    if (s.audioDeviceRate > 0) obtained.rate = s.audioDeviceRate;
     s.audioCallback = callback;
     s.audioUser = user;
-    s.audio.rate = wanted.rate;
-    s.audio.channels = wanted.channels;
+    s.audio.rate = obtained.rate;
+    s.audio.channels = obtained.channels;
     s.audio.open = true;
     s.audio.samples.clear();
     s.audioFramesMixed = 0;
     s.audioOpenedAt = s.now;
+    s.captureStartFrame = 0;
     return true;
   }
   void CloseAudio() override {
@@ -239,11 +245,29 @@ class HeadlessBackend final : public backend::Backend {
 
 }  // namespace
 
+// Resets the state; an audio device left open by the previous test stays open
+// (its owner still holds it), with the clock and the capture starting again.
+void ResetStateKeepingAudio() {
+  State& old = S();
+  backend::AudioCallback callback = old.audioCallback;
+  void* user = old.audioUser;
+  int rate = old.audio.rate, channels = old.audio.channels;
+  old = State{};
+  if (callback) {
+    old.audioCallback = callback;
+    old.audioUser = user;
+    old.audio.rate = rate;
+    old.audio.channels = channels;
+    old.audio.open = true;
+  }
+}
+
 void Reset() {
   platform::user::ResetForTests();
   platform::kernel::ClearDebugLines();
   platform::dinput::ResetForTests();
-  S() = State{};
+  platform::winmm::ResetMixerLines();
+  ResetStateKeepingAudio();
   platform::ddraw::testing::Reset();
 }
 
@@ -357,8 +381,21 @@ const CapturedFrame* LastFrame() { return S().hasFrame ? &S().lastFrame : nullpt
 bool RelativeMouse() { return S().relativeMouse; }
 
 const AudioCapture& CapturedAudio() { return S().audio; }
-void ClearCapturedAudio() { S().audio.samples.clear(); }
+void ClearCapturedAudio() {
+  State& s = S();
+  s.audio.samples.clear();
+  s.captureStartFrame = s.audioFramesMixed;
+}
+void SetAudioDeviceRate(int rate) { S().audioDeviceRate = rate; }
+int64_t AudioFrameAt(uint32_t ms) {
+  State& s = S();
+  int64_t since = static_cast<int64_t>(ms) - static_cast<int64_t>(s.audioOpenedAt);
+  int64_t device = since * s.audio.rate / 1000;
+  return device - static_cast<int64_t>(s.captureStartFrame);
+}
 void FailAudioOpen(bool fail) { S().failAudioOpen = fail; }
+void MixerWithoutVolumeControl(bool without) { platform::winmm::SetVolumeControl(!without); }
+void LoseSoundBuffers() { platform::audio::Mixer::Get().LoseAll(); }
 
 void FailNextDeviceRead(int32_t result, InputDevice device) {
   auto& f = platform::dinput::TheHub().faults;

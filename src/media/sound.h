@@ -1,0 +1,129 @@
+// Sound: the program's DirectSound device, and SoundBuffer: one sample in one or
+// more playback buffers, so that the same sample can sound several times at
+// once. A play request uses the current buffer when it is silent and otherwise
+// moves on to the next one in turn, cutting that one off if it still sounds.
+//
+// Samples load from WAV sounds in four places (a named file, an open file, a
+// program resource of type "WAV", a memory image). Every loader reads the same
+// fixed 44-byte header: the format chunk with 16 bytes of body first, the data
+// chunk right after it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/dsound.h"
+#include "platform/windows.h"
+
+class Sound {
+ public:
+  // Silent and not ready until Create.
+  Sound();
+  ~Sound();
+  Sound(const Sound&) = delete;
+  Sound& operator=(const Sound&) = delete;
+
+  // Opens the default DirectSound device for window at the normal cooperative
+  // level. Always returns 1: a failure is shown by ReportDirectSoundError and
+  // leaves the object silent, and the program goes on without sound.
+  int Create(HWND window);
+  // Fills caps from the device; 0 while not ready or when the query fails.
+  int GetCaps();
+
+  // Mixer volumes of device 0 (music.cpp). Percentages 0..100 per channel; the
+  // setters return the multimedia status of the set call, or MMSYSERR_ERROR (1)
+  // when the device cannot control its volume; the getters return the raw
+  // volume word (low 16 bits left, high 16 bits right).
+  MMRESULT SetMidiVolume(DWORD leftPercent, DWORD rightPercent);
+  MMRESULT SetWaveVolume(DWORD leftPercent, DWORD rightPercent);
+  MMRESULT SetAuxVolume(DWORD leftPercent, DWORD rightPercent);
+  DWORD GetMidiVolume();
+  DWORD GetWaveVolume();
+  DWORD GetAuxVolume();
+
+  int32_t notReady;   // 1 until Create succeeded
+  int32_t soundOff;   // 1 until Create succeeded; play requests then succeed silently
+  LPDIRECTSOUND device;
+  DSCAPS caps;
+};
+
+// The first 44 bytes of a WAV sound, little-endian, at fixed offsets.
+#pragma pack(push, 1)
+struct WaveHeader {
+  char riff[4];              // "RIFF"
+  uint32_t riffSize;
+  char wave[4];              // "WAVE"
+  char formatId[4];
+  uint32_t formatSize;       // 16 for the memory loaders
+  uint16_t formatTag;        // ignored: buffers are always PCM
+  uint16_t channels;         // more than 1 gives a two-channel buffer
+  uint32_t samplesPerSecond;
+  uint32_t averageBytesPerSecond;  // ignored: recomputed
+  uint16_t blockAlign;
+  uint16_t bitsPerSample;
+  char dataId[4];
+  uint32_t dataSize;         // buffer size and bytes copied
+};
+#pragma pack(pop)
+static_assert(sizeof(WaveHeader) == 44);
+
+class SoundBuffer {
+ public:
+  // One buffer, nothing loaded.
+  SoundBuffer();
+  ~SoundBuffer();
+  SoundBuffer(const SoundBuffer&) = delete;
+  SoundBuffer& operator=(const SoundBuffer&) = delete;
+
+  // Loaders: 1 on success, 0 on failure (the object is then empty). count is
+  // the number of playback buffers; values below 1 count as 1.
+  //
+  // fileName must stay valid while the file loads.
+  int LoadFile(Sound* sound, const char* fileName, int32_t count);
+  // Reads from the file's current position and leaves it after the sample.
+  int LoadStream(Sound* sound, FILE* file, int32_t count);
+  // The resource called name of type "WAV" in the program's own module; its
+  // header may not claim more bytes than the resource holds.
+  int LoadResource(Sound* sound, const char* name, int32_t count);
+  // A memory image starting with the header; the header's data size is trusted.
+  int LoadMemory(Sound* sound, const void* data, int32_t count);
+  // A memory image of size bytes; a header claiming more data than that is
+  // refused.
+  int LoadMemory(Sound* sound, const void* data, uint32_t size, int32_t count);
+
+  // flags: DirectSound play flags (DSBPLAY_LOOPING); pan DSBPAN_LEFT..RIGHT;
+  // volume: attenuation in hundredths of a decibel, 0 = full. 1 if it started
+  // (or the device is silent), 0 otherwise.
+  int Play(DWORD flags, LONG pan, LONG volume);
+  // As Play, at frequency samples per second (0 = the sample's own rate),
+  // keeping the volume the buffer had.
+  int PlayAtFrequency(DWORD frequency, LONG pan, DWORD flags);
+  // Stops and rewinds every buffer.
+  int Stop();
+  void SetVolume(LONG volume);
+  void SetPan(LONG pan);
+  // Number of buffers that report that they are playing.
+  int32_t PlayingCount();
+  // Releases every buffer and the slot array and forgets the owner.
+  void ReleaseBuffers();
+
+  int32_t bufferCount;
+  int32_t nextBuffer;
+  const char* fileName;
+  Sound* owner;
+  LPDIRECTSOUNDBUFFER* buffers;
+
+ private:
+  // The loaders' shared steps; slot is the buffer they fill (0, or a slot whose
+  // duplicate could not be made).
+  int Begin(Sound* sound, int32_t count);
+  LPDIRECTSOUNDBUFFER PickBuffer();
+  int CreateBuffer(DWORD dataBytes, DWORD samplesPerSecond, WORD bitsPerSample, WORD blockAlign, bool stereo,
+                   int32_t slot);
+  int ReadHeaderAndCreate(FILE* file, int32_t slot);
+  int FillFromFile(FILE* file, long offset, int32_t slot);
+  int FillFromMemory(const uint8_t* bytes, uint32_t available, int32_t slot);
+  int ReadWaveFile(int32_t slot);
+  int ParseWaveImage(const uint8_t* data, uint32_t size, int32_t slot);
+  int LoadImage(Sound* sound, const void* data, uint32_t size, int32_t count);
+};
