@@ -26,7 +26,7 @@ struct WavSpec {
   uint32_t rate = 22050;
   uint16_t bits = 16;
   uint16_t blockAlign = 0;   // 0: channels * bits / 8
-  uint32_t formatSize = 16;  // a value other than 16 adds that many - 16 bytes to the format body
+  uint32_t formatSize = 16;  // the size field only; the body stays 16 bytes
   int64_t claimedData = -1;  // -1: the real data size
 };
 inline std::vector<uint8_t> Wav(const std::vector<uint8_t>& data, const WavSpec& s = {}) {
@@ -41,9 +41,6 @@ inline std::vector<uint8_t> Wav(const std::vector<uint8_t>& data, const WavSpec&
   Put32(v, s.rate * align);
   Put16(v, align);
   Put16(v, s.bits);
-  // With a longer format body the data chunk header does not sit at 36: the
-  // extra bytes stand where the fixed layout expects it.
-  for (uint32_t i = 16; i < s.formatSize; ++i) v.push_back(0);
   v.insert(v.end(), {'d', 'a', 't', 'a'});
   Put32(v, s.claimedData >= 0 ? static_cast<uint32_t>(s.claimedData) : static_cast<uint32_t>(data.size()));
   v.insert(v.end(), data.begin(), data.end());

@@ -258,6 +258,9 @@ bool Synth::EnsureSynth(int rate) {
   if (!settings_) return false;
   fluid_settings_setnum(settings_, "synth.sample-rate", rate);
   fluid_settings_setint(settings_, "synth.lock-memory", 0);
+  // FluidSynth's default gain (0.2) leaves a General MIDI piece far quieter
+  // than the wave line; 0.4 brings it near a sound card's level.
+  fluid_settings_setnum(settings_, "synth.gain", 0.4);
   // Every call into the synthesiser is made under the mixer's lock.
   fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
   synth_ = new_fluid_synth(settings_);
