@@ -247,7 +247,7 @@ class HeadlessBackend final : public backend::Backend {
 
 // Resets the state; an audio device left open by the previous test stays open
 // (its owner still holds it), with the clock and the capture starting again.
-void ResetStateKeepingAudio() {
+static void ResetStateKeepingAudio() {
   State& old = S();
   backend::AudioCallback callback = old.audioCallback;
   void* user = old.audioUser;
