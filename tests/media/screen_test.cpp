@@ -157,13 +157,33 @@ TEST_F(ScreenTest, TripleBufferingFallsBackToOneBackBuffer) {
     ASSERT_TRUE(screen.CreateFullScreen(window, 640, 480, 16, 0));
     EXPECT_EQ(screen.TripleBuffering, 1) << "two back buffers were given";
   }
-  headless::FailFlipChainsWithTwoBackBuffers(true);
+  // The device refuses the chain with two back buffers.
   Screen screen;
   screen.TripleBuffering = 1;
+  headless::FailSurfaceCreations(1, DDERR_OUTOFVIDEOMEMORY);
   ASSERT_TRUE(screen.CreateFullScreen(window, 640, 480, 16, 0));
   EXPECT_EQ(screen.TripleBuffering, 0);
   ASSERT_NE(screen.GetBack()->ddSurface, nullptr);
   EXPECT_EQ(screen.Flip(1, 0, 0), DD_OK);
+}
+
+TEST_F(ScreenTest, FlippingChainFallsBackToSystemMemoryThenFails) {
+  Screen screen;
+  headless::FailSurfaceCreations(1, DDERR_OUTOFVIDEOMEMORY);
+  ASSERT_TRUE(screen.CreateFullScreen(window, 640, 480, 16, 0)) << "second try in system memory";
+  EXPECT_EQ(screen.Flip(1, 0, 0), DD_OK);
+
+  headless::FailSurfaceCreations(2, DDERR_OUTOFVIDEOMEMORY);
+  EXPECT_FALSE(screen.CreateFullScreen(window, 640, 480, 16, 0));
+  ASSERT_NE(screen.GetFront(), nullptr) << "a part-way creation leaves its empty surfaces";
+  EXPECT_EQ(screen.GetFront()->ddSurface, nullptr);
+  EXPECT_NE(screen.Flip(1, 0, 1), DD_OK) << "nothing to present, and no crash";
+  EXPECT_NE(screen.Fill(0), DD_OK);
+
+  screen.BackBufferInVideoMemory = 0;
+  headless::FailSurfaceCreations(1, DDERR_OUTOFMEMORY);
+  EXPECT_FALSE(screen.CreateFullScreen(window, 640, 480, 16, 0)) << "system memory was the only try";
+  EXPECT_TRUE(screen.CreateFullScreen(window, 640, 480, 16, 0));
 }
 
 TEST_F(ScreenTest, WindowedFrontIsTheDesktopBackIsAsAsked) {
@@ -277,6 +297,12 @@ TEST_F(ScreenTest, PresentedFrameShowsTheBackBufferIn16Bits) {
   ASSERT_EQ(frame->height, 48);
   for (size_t i = 0; i < values.size(); ++i)
     ASSERT_EQ(frame->pixels[i], Shown565(values[i])) << "pixel " << i % 64 << "," << i / 64;
+  // The raw picture is the back buffer's 5-6-5 words themselves.
+  ASSERT_EQ(frame->bitsPerPixel, 16);
+  EXPECT_EQ(frame->redMask, 0xF800u);
+  ASSERT_EQ(frame->raw.size(), values.size() * 2);
+  for (size_t i = 0; i < values.size(); ++i)
+    ASSERT_EQ(frame->raw[2 * i] | (frame->raw[2 * i + 1] << 8), static_cast<int>(values[i])) << i;
 }
 
 TEST_F(ScreenTest, PresentedFrameShowsTheBackBufferIn32Bits) {
@@ -362,7 +388,7 @@ TEST_F(ScreenTest, LoadBitmapToBackNeedsAName) {
 }
 
 TEST_F(ScreenTest, ADeviceThatCannotBeOpenedIsNeverUsed) {
-  headless::FailDirectDrawCreate(true);
+  headless::FailDirectDrawCreate(DDERR_NODIRECTDRAWHW);
   Screen screen;
   ASSERT_EQ(headless::MessageBoxes().size(), 1u);
   EXPECT_NE(headless::MessageBoxes()[0].text.find("FILE: screen\nLINE: 217"), std::string::npos);
@@ -381,7 +407,7 @@ TEST_F(ScreenTest, ADeviceThatCannotBeOpenedIsNeverUsed) {
   // Opening another driver fails the same way and reports its own line.
   EXPECT_FALSE(screen.SelectDriver(screen.GetDriverCount()));
   EXPECT_NE(headless::MessageBoxes().back().text.find("LINE: 1534"), std::string::npos);
-  headless::FailDirectDrawCreate(false);
+  headless::FailDirectDrawCreate(DD_OK);
   EXPECT_TRUE(screen.SelectDriver(screen.GetDriverCount())) << "a later attempt may succeed";
   EXPECT_TRUE(screen.CreateFullScreen(window, 640, 480, 16, 0));
 }
