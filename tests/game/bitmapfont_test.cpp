@@ -239,8 +239,12 @@ TEST_F(BitmapFontTest, ChangesRepaintOrMeasureAgain) {
   auto w = Pixels(white);
   auto r = Pixels(red);
   for (size_t i = 0; i < w.size(); ++i) {
-    if (w[i] == 0xFFFFFF) ASSERT_EQ(r[i], 0xFF0000u) << "same ink, new colour";
-    if (w[i] == 0) ASSERT_EQ(r[i], 0x0000FFu) << "same cell, new background";
+    if (w[i] == 0xFFFFFF) {
+      ASSERT_EQ(r[i], 0xFF0000u) << "same ink, new colour";
+    }
+    if (w[i] == 0) {
+      ASSERT_EQ(r[i], 0x0000FFu) << "same cell, new background";
+    }
   }
 
   EXPECT_EQ(font.ChangeColorKey(0x0000FF), DD_OK);

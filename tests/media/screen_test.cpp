@@ -64,6 +64,51 @@ std::vector<uint32_t> PaintPattern(Surface* surface, int bytesPerPixel, Make mak
   return values;
 }
 
+// A surface that only reports a pixel format, for formats no device offers.
+class FormatOnlySurface : public IDirectDrawSurface4 {
+ public:
+  explicit FormatOnlySurface(DDPIXELFORMAT format) : format_(format) {}
+  HRESULT GetPixelFormat(LPDDPIXELFORMAT out) override {
+    *out = format_;
+    return DD_OK;
+  }
+  HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG AddRef() override { return 1; }
+  ULONG Release() override { return 1; }
+  HRESULT Blt(LPRECT, LPDIRECTDRAWSURFACE4, LPRECT, DWORD, LPDDBLTFX) override { return E_NOTIMPL; }
+  HRESULT BltFast(DWORD, DWORD, LPDIRECTDRAWSURFACE4, LPRECT, DWORD) override { return E_NOTIMPL; }
+  HRESULT Flip(LPDIRECTDRAWSURFACE4, DWORD) override { return E_NOTIMPL; }
+  HRESULT GetAttachedSurface(LPDDSCAPS2, LPDIRECTDRAWSURFACE4*) override { return E_NOTIMPL; }
+  HRESULT GetCaps(LPDDSCAPS2) override { return E_NOTIMPL; }
+  HRESULT GetClipper(LPDIRECTDRAWCLIPPER*) override { return E_NOTIMPL; }
+  HRESULT GetColorKey(DWORD, LPDDCOLORKEY) override { return E_NOTIMPL; }
+  HRESULT GetDC(HDC*) override { return E_NOTIMPL; }
+  HRESULT GetPalette(LPDIRECTDRAWPALETTE*) override { return E_NOTIMPL; }
+  HRESULT GetSurfaceDesc(LPDDSURFACEDESC2) override { return E_NOTIMPL; }
+  HRESULT IsLost() override { return DD_OK; }
+  HRESULT Lock(LPRECT, LPDDSURFACEDESC2, DWORD, HANDLE) override { return E_NOTIMPL; }
+  HRESULT ReleaseDC(HDC) override { return E_NOTIMPL; }
+  HRESULT Restore() override { return DD_OK; }
+  HRESULT SetClipper(LPDIRECTDRAWCLIPPER) override { return E_NOTIMPL; }
+  HRESULT SetColorKey(DWORD, LPDDCOLORKEY) override { return E_NOTIMPL; }
+  HRESULT SetPalette(LPDIRECTDRAWPALETTE) override { return E_NOTIMPL; }
+  HRESULT Unlock(LPRECT) override { return E_NOTIMPL; }
+
+ private:
+  DDPIXELFORMAT format_;
+};
+
+DDPIXELFORMAT Rgb(DWORD bits, DWORD red, DWORD green, DWORD blue) {
+  DDPIXELFORMAT f{};
+  f.dwSize = sizeof f;
+  f.dwFlags = DDPF_RGB;
+  f.dwRGBBitCount = bits;
+  f.dwRBitMask = red;
+  f.dwGBitMask = green;
+  f.dwBBitMask = blue;
+  return f;
+}
+
 TEST_F(ScreenTest, ConstructionListsDriversAndModesEachEndingInAnEmptyNode) {
   Screen screen;
   ASSERT_NE(screen.GetDirectDraw(), nullptr);
@@ -74,7 +119,9 @@ TEST_F(ScreenTest, ConstructionListsDriversAndModesEachEndingInAnEmptyNode) {
     ++nodes;
     EXPECT_EQ(node->hardwareCaps.dwSize, 380u);
     EXPECT_NE(node->name[0], 0);
-    if (node->identifierRef) EXPECT_EQ(node->identifierRef, &node->identifier) << "refers to its own copy";
+    if (node->identifierRef) {
+      EXPECT_EQ(node->identifierRef, &node->identifier) << "refers to its own copy";
+    }
   }
   EXPECT_EQ(nodes, screen.GetDriverCount());
   EXPECT_EQ(node->identifierRef, nullptr);
@@ -247,10 +294,24 @@ TEST_F(ScreenTest, ColorToPixelPerFormat) {
   EXPECT_EQ(screen.ColorToPixel(0xFFFFFF), 0xFFFFu);
   EXPECT_EQ(screen.ColorToPixel(RGB(0x84, 0x86, 0x88)), (0x10u << 11) | (0x21u << 5) | 0x11u) << "top bits";
 
-  ASSERT_TRUE(screen.CreateFullScreen(window, 640, 480, 15, 0));
-  EXPECT_EQ(screen.ColorToPixel(0x0000FF), 0x7C00u);
-  EXPECT_EQ(screen.ColorToPixel(0x00FF00), 0x03E0u);
-  EXPECT_EQ(screen.ColorToPixel(0xFFFFFF), 0x7FFFu);
+  // A 5-5-5 surface.
+  DDSURFACEDESC2 desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  desc.dwWidth = 8;
+  desc.dwHeight = 8;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
+  desc.ddpfPixelFormat.dwFlags = DDPF_RGB;
+  desc.ddpfPixelFormat.dwRGBBitCount = 16;
+  desc.ddpfPixelFormat.dwRBitMask = 0x7C00;
+  desc.ddpfPixelFormat.dwGBitMask = 0x03E0;
+  desc.ddpfPixelFormat.dwBBitMask = 0x001F;
+  Surface rgb555;
+  ASSERT_EQ(screen.GetDirectDraw()->CreateSurface(&desc, &rgb555.ddSurface, nullptr), DD_OK);
+  EXPECT_EQ(screen.ColorToPixel(0x0000FF, &rgb555), 0x7C00u);
+  EXPECT_EQ(screen.ColorToPixel(0x00FF00, &rgb555), 0x03E0u);
+  EXPECT_EQ(screen.ColorToPixel(0xFFFFFF, &rgb555), 0x7FFFu);
 
   ASSERT_TRUE(screen.CreateFullScreen(window, 640, 480, 32, 0));
   EXPECT_EQ(screen.ColorToPixel(RGB(0x12, 0x34, 0x56)), 0x123456u);
@@ -262,6 +323,30 @@ TEST_F(ScreenTest, ColorToPixelPerFormat) {
   ASSERT_TRUE(screen.CreateFullScreen(window, 640, 480, 16, 0));
   Surface other(&screen, 8, 8, SystemMemory);
   EXPECT_EQ(screen.ColorToPixel(0x0000FF, &other), 0xF800u);
+}
+
+TEST_F(ScreenTest, ColorToPixelEndsOnOddFormats) {
+  Screen screen(window, 320, 240, 16, 0);
+  // A channel without a mask takes no bits; the call ends.
+  FormatOnlySurface noRed(Rgb(32, 0, 0xFF00, 0xFF));
+  Surface a;
+  a.ddSurface = &noRed;
+  EXPECT_EQ(screen.ColorToPixel(RGB(0x12, 0x34, 0x56), &a), 0x3456u);
+  FormatOnlySurface none(Rgb(16, 0, 0, 0));
+  Surface b;
+  b.ddSurface = &none;
+  EXPECT_EQ(screen.ColorToPixel(RGB(0xFF, 0xFF, 0xFF), &b), 0u);
+  // Channels wider than 8 bits: the colour fills the top of the field and its
+  // bits repeat below, so full intensity is a full field.
+  FormatOnlySurface wide(Rgb(32, 0x3FF00000, 0x000FFC00, 0x000003FF));
+  Surface c;
+  c.ddSurface = &wide;
+  EXPECT_EQ(screen.ColorToPixel(RGB(0xFF, 0, 0x80), &c), 0x3FF00202u);
+  FormatOnlySurface whole(Rgb(32, 0xFFFFFFFF, 0, 0));
+  Surface d;
+  d.ddSurface = &whole;
+  EXPECT_EQ(screen.ColorToPixel(RGB(0xFF, 0, 0), &d), 0xFFFFFFFFu);
+  EXPECT_EQ(screen.ColorToPixel(RGB(0x80, 0, 0), &d), 0x80808080u);
 }
 
 TEST_F(ScreenTest, FlipRestoresLostBuffersAndStillReportsTheLoss) {
@@ -284,19 +369,19 @@ TEST_F(ScreenTest, FlipRestoresLostBuffersAndStillReportsTheLoss) {
 }
 
 TEST_F(ScreenTest, PresentedFrameShowsTheBackBufferIn16Bits) {
-  Screen screen(window, 64, 48, 16, 0);
+  Screen screen(window, 320, 240, 16, 0);
   ASSERT_NE(screen.GetBack(), nullptr);
   auto values = PaintPattern(screen.GetBack(), 2, [](int x, int y) { return (x * 1021u + y * 4099u) & 0xFFFF; });
-  ASSERT_EQ(values.size(), 64u * 48u);
+  ASSERT_EQ(values.size(), 320u * 240u);
   uint64_t before = headless::PresentedFrameCount();
   ASSERT_EQ(screen.Flip(1, 0, 0), DD_OK);
   ASSERT_GT(headless::PresentedFrameCount(), before);
   const headless::CapturedFrame* frame = headless::LastFrame();
   ASSERT_NE(frame, nullptr);
-  ASSERT_EQ(frame->width, 64);
-  ASSERT_EQ(frame->height, 48);
+  ASSERT_EQ(frame->width, 320);
+  ASSERT_EQ(frame->height, 240);
   for (size_t i = 0; i < values.size(); ++i)
-    ASSERT_EQ(frame->pixels[i], Shown565(values[i])) << "pixel " << i % 64 << "," << i / 64;
+    ASSERT_EQ(frame->pixels[i], Shown565(values[i])) << "pixel " << i % 320 << "," << i / 320;
   // The raw picture is the back buffer's 5-6-5 words themselves.
   ASSERT_EQ(frame->bitsPerPixel, 16);
   EXPECT_EQ(frame->redMask, 0xF800u);
@@ -306,7 +391,7 @@ TEST_F(ScreenTest, PresentedFrameShowsTheBackBufferIn16Bits) {
 }
 
 TEST_F(ScreenTest, PresentedFrameShowsTheBackBufferIn32Bits) {
-  Screen screen(window, 64, 48, 32, 0);
+  Screen screen(window, 320, 240, 32, 0);
   ASSERT_NE(screen.GetBack(), nullptr);
   auto values = PaintPattern(screen.GetBack(), 4, [](int x, int y) { return (x * 0x030507u + y * 0x0B0D11u) & 0xFFFFFF; });
   ASSERT_EQ(screen.Flip(1, 0, 0), DD_OK);
@@ -317,7 +402,7 @@ TEST_F(ScreenTest, PresentedFrameShowsTheBackBufferIn32Bits) {
 }
 
 TEST_F(ScreenTest, PresentedFrameShowsTheBackBufferIn8BitsThroughThePalette) {
-  Screen screen(window, 64, 48, 8, 0);
+  Screen screen(window, 320, 240, 8, 0);
   ASSERT_NE(screen.GetPalette(), nullptr);
   PALETTEENTRY entries[256];
   for (int i = 0; i < 256; ++i)
@@ -336,7 +421,7 @@ TEST_F(ScreenTest, PresentedFrameShowsTheBackBufferIn8BitsThroughThePalette) {
 }
 
 TEST_F(ScreenTest, FillAndFrameRateTextReachTheFrame) {
-  Screen screen(window, 160, 120, 32, 0);
+  Screen screen(window, 320, 240, 32, 0);
   ASSERT_EQ(screen.Fill(0x000080), DD_OK);
   ASSERT_EQ(screen.Flip(1, 0, 0), DD_OK);
   const headless::CapturedFrame* frame = headless::LastFrame();
@@ -345,15 +430,15 @@ TEST_F(ScreenTest, FillAndFrameRateTextReachTheFrame) {
 
   // With show, "FPS = 0" is written at (10, 20) in red 240, green 255, blue 0;
   // it matches the same text drawn with the surface's own text call.
-  Surface expected(&screen, 160, 120, SystemMemory);
+  Surface expected(&screen, 320, 240, SystemMemory);
   expected.Fill(0x000080);
   expected.GetDC();
   expected.DrawTextAt(10, 20, 0x00FFF0, "FPS = 0");
   expected.ReleaseDC();
   std::vector<uint32_t> want;
   ASSERT_EQ(expected.Lock(), DD_OK);
-  for (int y = 0; y < 120; ++y)
-    for (int x = 0; x < 160; ++x)
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 320; ++x)
       want.push_back(*reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(expected.SurfaceDesc.lpSurface) +
                                                   y * expected.SurfaceDesc.lPitch + x * 4) &
                      0xFFFFFF);
@@ -364,7 +449,7 @@ TEST_F(ScreenTest, FillAndFrameRateTextReachTheFrame) {
   frame = headless::LastFrame();
   int ink = 0;
   for (size_t i = 0; i < want.size(); ++i) {
-    ASSERT_EQ(frame->pixels[i], want[i]) << i % 160 << "," << i / 160;
+    ASSERT_EQ(frame->pixels[i], want[i]) << i % 320 << "," << i / 320;
     if (want[i] == 0xF0FF00) ++ink;
   }
   EXPECT_GT(ink, 20) << "the text has ink";
@@ -382,7 +467,7 @@ TEST_F(ScreenTest, WindowedFlipCopiesIntoTheClientArea) {
 }
 
 TEST_F(ScreenTest, LoadBitmapToBackNeedsAName) {
-  Screen screen(window, 64, 48, 16, 0);
+  Screen screen(window, 320, 240, 16, 0);
   EXPECT_FALSE(screen.LoadBitmapToBack(nullptr));
   EXPECT_FALSE(screen.LoadBitmapToBack("no such picture.bmp"));
 }
