@@ -171,7 +171,7 @@ bool Surface::LoadAlphaMask(const char* name) {
 void Surface::ReloadPicture() {
   // A Photoshop file is decoded again; anything else goes through the bitmap
   // path (a bitmap resource of the name comes first, as it did when loading).
-  if (!FindResourceA(nullptr, fileName, RT_BITMAP) && FileStartsWith(fileName, "8BPS")) {
+  if (!FindResourceA(GetModuleHandleA(nullptr), fileName, RT_BITMAP) && FileStartsWith(fileName, "8BPS")) {
     FILE* file = fopen(fileName, "rb");
     if (!file) return;
     PhotoshopImage image;
@@ -294,13 +294,13 @@ IDirectDrawPalette* LoadPaletteFromBitmap(IDirectDraw4* directDraw, const char* 
   PALETTEENTRY palette[256];
   for (int i = 0; i < 256; ++i) palette[i] = DefaultPaletteEntry(i);
   if (name) {
-    HRSRC resource = FindResourceA(nullptr, name, RT_BITMAP);
+    HRSRC resource = FindResourceA(GetModuleHandleA(nullptr), name, RT_BITMAP);
     if (resource) {
-      const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, resource)));
+      const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(GetModuleHandleA(nullptr), resource)));
       if (!data)
         OutputDebugStringA("lock resource failed\n");
       else
-        PaletteFromResource(data, SizeofResource(nullptr, resource), palette);
+        PaletteFromResource(data, SizeofResource(GetModuleHandleA(nullptr), resource), palette);
     } else {
       HFILE file = _lopen(name, OF_READ);
       if (file == HFILE_ERROR) return nullptr;

@@ -1,0 +1,86 @@
+// A display for the Surface tests: a window and a full-screen Screen on the
+// headless backend in the depth a test asks for, plus raw pixel access through
+// a lock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "media/screen.h"
+#include "media/surface.h"
+#include "platform/headless.h"
+#include "platform/windows.h"
+
+namespace surface_test {
+
+namespace headless = platform::headless;
+
+inline HWND MakeWindow() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "SurfaceTest";
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, "SurfaceTest", "surface test", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr,
+                         nullptr, nullptr, nullptr);
+}
+
+inline int BytesOf(int depth) { return depth == 8 ? 1 : depth == 24 ? 3 : depth == 32 ? 4 : 2; }
+
+class SurfaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    headless::Reset();
+    window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+  }
+  void TearDown() override {
+    screen.reset();
+    if (window) DestroyWindow(window);
+  }
+  // A full-screen display of 64 x 48 in the given depth.
+  Screen* Display(int depth) {
+    screen.reset();
+    screen = std::make_unique<Screen>(window, 64, 48, depth, 0);
+    EXPECT_NE(screen->GetBack(), nullptr);
+    return screen.get();
+  }
+
+  HWND window = nullptr;
+  std::unique_ptr<Screen> screen;
+};
+
+// Raw pixel values of a whole surface, row by row (locks and unlocks it).
+inline std::vector<uint32_t> ReadPixels(Surface& s, int depth) {
+  std::vector<uint32_t> out;
+  if (s.Lock() != DD_OK) return out;
+  const auto* bits = static_cast<const uint8_t*>(s.SurfaceDesc.lpSurface);
+  int bytes = BytesOf(depth);
+  for (int y = 0; y < s.Height; ++y)
+    for (int x = 0; x < s.Width; ++x) {
+      uint32_t v = 0;
+      memcpy(&v, bits + static_cast<ptrdiff_t>(y) * s.SurfaceDesc.lPitch + x * bytes, bytes);
+      out.push_back(v);
+    }
+  s.Unlock();
+  return out;
+}
+
+// Writes value(x, y) into every pixel (locks and unlocks it).
+template <typename Value>
+inline bool WritePixels(Surface& s, int depth, Value value) {
+  if (s.Lock() != DD_OK) return false;
+  auto* bits = static_cast<uint8_t*>(s.SurfaceDesc.lpSurface);
+  int bytes = BytesOf(depth);
+  for (int y = 0; y < s.Height; ++y)
+    for (int x = 0; x < s.Width; ++x) {
+      uint32_t v = value(x, y);
+      memcpy(bits + static_cast<ptrdiff_t>(y) * s.SurfaceDesc.lPitch + x * bytes, &v, bytes);
+    }
+  s.Unlock();
+  return true;
+}
+
+}  // namespace surface_test
