@@ -212,8 +212,14 @@ bool ReadBitmapStream(FILE* stream, uint32_t size, DibImage& image) {
     return false;
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
     return false;
-  const uint32_t kRgb = 0, kBitFields = 3;
-  if (compression != kRgb && !(compression == kBitFields && (bitCount == 16 || bitCount == 32))) return false;
+  const uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
+  const bool runLength = (compression == kRle8 && bitCount == 8) || (compression == kRle4 && bitCount == 4);
+  if (compression != kRgb && !runLength && !(compression == kBitFields && (bitCount == 16 || bitCount == 32)))
+    return false;
+  // Run-length bitmaps are stored bottom row first and say how many bytes their
+  // bits take.
+  uint32_t sizeImage = LittleEndian32(infoHeader + 20);
+  if (runLength && (height < 0 || sizeImage == 0)) return false;
 
   // The bits lie between the header's offset and the end of the image; both
   // must be inside what the stream holds, and the bits must cover every row
@@ -226,7 +232,7 @@ bool ReadBitmapStream(FILE* stream, uint32_t size, DibImage& image) {
   if (offset < sizeof fileHeader + sizeof infoHeader || offset > size || size > static_cast<uint64_t>(available))
     return false;
   uint64_t bitsSize = size - offset;
-  if (bitsSize < needed) return false;
+  if (runLength ? bitsSize < sizeImage : bitsSize < needed) return false;
 
   // The colour table (8 bits or fewer) follows the whole information header;
   // the bit-field masks follow the 40-byte header (and sit inside the larger

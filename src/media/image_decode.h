@@ -48,7 +48,8 @@ struct DibImage {
 // Reads a bitmap file image from the stream's current position. size is the
 // byte size of the image in the stream, or 0 to take the file size from its
 // header. Uncompressed (and bit-field) bitmaps of 1, 4, 8, 16, 24 and 32 bits
-// a pixel are accepted.
+// a pixel are accepted, and run-length ones of 4 and 8 bits (GDI decodes them
+// within the byte count their header gives).
 bool ReadBitmapStream(FILE* stream, uint32_t size, DibImage& image);
 
 // Bytes from the stream's position to its end, or -1.

@@ -98,8 +98,8 @@ TEST_F(ImageMagickPsd, ThreeChannelsRawAndRunLength) {
   // columns so that runs of the maximum length occur.
   ASSERT_TRUE(Shell("convert -size 301x19 gradient:red-blue -fill '#10F080' -draw 'rectangle 0,4 300,8' "
                   "-fill black -draw 'line 0,12 300,15' -depth 8 ref.png"));
-  ASSERT_TRUE(Shell("convert ref.png -alpha off -compress None raw.psd"));
-  ASSERT_TRUE(Shell("convert ref.png -alpha off -compress RLE rle.psd"));
+  ASSERT_TRUE(Shell("convert ref.png -alpha off -type truecolor -compress None raw.psd"));
+  ASSERT_TRUE(Shell("convert ref.png -alpha off -type truecolor -compress RLE rle.psd"));
   ExpectMatchesImageMagick("raw.psd", 3, 0);
   ExpectMatchesImageMagick("rle.psd", 3, 1);
   // No fourth channel: every alpha byte is 255.
@@ -118,8 +118,8 @@ TEST_F(ImageMagickPsd, ThreeChannelsRawAndRunLength) {
 TEST_F(ImageMagickPsd, FourChannelsCarryAlpha) {
   ASSERT_TRUE(Shell("convert -size 37x23 xc:none -fill 'rgba(255,0,0,0.5)' -draw 'circle 18,11 18,2' "
                   "-fill 'rgba(0,200,50,1)' -draw 'rectangle 0,0 8,8' -depth 8 refa.png"));
-  ASSERT_TRUE(Shell("convert refa.png -compress None rawa.psd"));
-  ASSERT_TRUE(Shell("convert refa.png -compress RLE rlea.psd"));
+  ASSERT_TRUE(Shell("convert refa.png -type truecoloralpha -compress None rawa.psd"));
+  ASSERT_TRUE(Shell("convert refa.png -type truecoloralpha -compress RLE rlea.psd"));
   ExpectMatchesImageMagick("rawa.psd", 4, 0);
   ExpectMatchesImageMagick("rlea.psd", 4, 1);
   Decoded d = DecodeFile("rlea.psd");

@@ -40,10 +40,10 @@ class SurfaceTest : public ::testing::Test {
     screen.reset();
     if (window) DestroyWindow(window);
   }
-  // A full-screen display of 64 x 48 in the given depth.
+  // A full-screen display of 320 x 240 in the given depth.
   Screen* Display(int depth) {
     screen.reset();
-    screen = std::make_unique<Screen>(window, 64, 48, depth, 0);
+    screen = std::make_unique<Screen>(window, 320, 240, depth, 0);
     EXPECT_NE(screen->GetBack(), nullptr);
     return screen.get();
   }

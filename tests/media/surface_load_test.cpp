@@ -66,8 +66,11 @@ TEST_F(SurfaceLoadTest, BitmapsMatchImageMagick) {
     ASSERT_NE(s.ddSurface, nullptr) << name;
     EXPECT_EQ(s.Width, 37);
     EXPECT_EQ(s.Height, 21);
+    // The bookkeeping of a loaded surface (before a lock rewrites SurfaceDesc).
+    EXPECT_EQ(s.SurfaceDesc.dwFlags, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH);
+    EXPECT_EQ(s.SurfaceDesc.dwWidth, 37u);
+    EXPECT_EQ(s.SurfaceDesc.ddsCaps.dwCaps, static_cast<DWORD>(DDSCAPS_OFFSCREENPLAIN));
     EXPECT_EQ(Rgb(s), ref.rgb) << name;
-    // The bookkeeping of a loaded surface.
     EXPECT_EQ(s.fileName, name);
     EXPECT_EQ(s.ColorKey, 0u);
     EXPECT_EQ(s.AlphaMask, nullptr);
@@ -75,9 +78,6 @@ TEST_F(SurfaceLoadTest, BitmapsMatchImageMagick) {
     EXPECT_EQ(s.SrcRect.bottom, 21);
     EXPECT_EQ(s.DestRect.right, 37);
     EXPECT_EQ(s.PixelFormatInfo.format, 32);
-    EXPECT_EQ(s.SurfaceDesc.dwFlags, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH);
-    EXPECT_EQ(s.SurfaceDesc.dwWidth, 37u);
-    EXPECT_EQ(s.SurfaceDesc.ddsCaps.dwCaps, static_cast<DWORD>(DDSCAPS_OFFSCREENPLAIN));
 
     // The same picture read from a stream, with the size from its header and
     // with the size given.
@@ -113,10 +113,10 @@ TEST_F(SurfaceLoadTest, PhotoshopFilesMatchImageMagick) {
     std::string name;
     const char* make;
     bool alpha;
-  } cases[] = {{"rgb_raw.psd", "convert rgb.png -compress None rgb_raw.psd", false},
-               {"rgb_rle.psd", "convert rgb.png -compress RLE rgb_rle.psd", false},
-               {"rgba_raw.psd", "convert rgba.png -compress None rgba_raw.psd", true},
-               {"rgba_rle.psd", "convert rgba.png -compress RLE rgba_rle.psd", true}};
+  } cases[] = {{"rgb_raw.psd", "convert rgb.png -type truecolor -compress None rgb_raw.psd", false},
+               {"rgb_rle.psd", "convert rgb.png -type truecolor -compress RLE rgb_rle.psd", false},
+               {"rgba_raw.psd", "convert rgba.png -type truecoloralpha -compress None rgba_raw.psd", true},
+               {"rgba_rle.psd", "convert rgba.png -type truecoloralpha -compress RLE rgba_rle.psd", true}};
   for (const auto& c : cases) {
     ASSERT_TRUE(Shell(c.make)) << c.name;
     Reference ref = ReadWithImageMagick(c.name, true);
@@ -234,7 +234,7 @@ TEST_F(SurfaceLoadTest, AlphaMaskFiles) {
 TEST_F(SurfaceLoadTest, LostPicturesAreReadAgain) {
   Screen* display = Display(32);
   ASSERT_TRUE(Shell("convert -size 9x5 gradient:yellow-purple -type truecolor bmp3:pic.bmp"));
-  ASSERT_TRUE(Shell("convert -size 9x5 gradient:cyan-black -alpha off -compress RLE pic.psd"));
+  ASSERT_TRUE(Shell("convert -size 9x5 gradient:cyan-black -alpha off -depth 8 -type truecolor -compress RLE pic.psd"));
   for (const char* name : {"pic.bmp", "pic.psd"}) {
     Surface s(display, name, VideoMemory);
     ASSERT_NE(s.ddSurface, nullptr) << name;

@@ -134,8 +134,12 @@ TEST_F(SurfaceTest, MemoryTypeChoosesTheCapabilities) {
     EXPECT_EQ(s.SurfaceDesc.dwFlags, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH);
     DDSCAPS2 placed{};
     s.ddSurface->GetCaps(&placed);
-    if (c.type == SystemMemory) EXPECT_TRUE(placed.dwCaps & DDSCAPS_SYSTEMMEMORY);
-    if (c.type == VideoMemory) EXPECT_TRUE(placed.dwCaps & DDSCAPS_VIDEOMEMORY);
+    if (c.type == SystemMemory) {
+      EXPECT_TRUE(placed.dwCaps & DDSCAPS_SYSTEMMEMORY);
+    }
+    if (c.type == VideoMemory) {
+      EXPECT_TRUE(placed.dwCaps & DDSCAPS_VIDEOMEMORY);
+    }
   }
 }
 
