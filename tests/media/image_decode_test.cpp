@@ -382,3 +382,32 @@ TEST(BitmapStream, ColourTableCountIsBounded) {
   memcpy(overlap.data() + 10, &early, 4);
   EXPECT_FALSE(ReadBitmapBytes(overlap, 0, image));
 }
+
+TEST(BitmapStream, RunLengthBitmapsKeepTheirByteCount) {
+  ScopedWorkDir dir;
+  ASSERT_TRUE(Shell("convert -size 40x6 xc:white -fill red -draw 'rectangle 3,1 30,4' -colors 4 -type palette "
+                    "-compress RLE bmp3:rle.bmp"));
+  std::vector<uint8_t> bmp = ReadFile("rle.bmp");
+  ASSERT_GT(bmp.size(), 54u);
+  uint32_t compression, sizeImage, offset;
+  memcpy(&compression, bmp.data() + 30, 4);
+  memcpy(&sizeImage, bmp.data() + 34, 4);
+  memcpy(&offset, bmp.data() + 10, 4);
+  ASSERT_TRUE(compression == 1 || compression == 2) << "ImageMagick wrote a run-length bitmap";
+  DibImage image;
+  ASSERT_TRUE(ReadBitmapBytes(bmp, 0, image));
+  EXPECT_GE(image.bitsSize, sizeImage);
+  EXPECT_EQ(InfoField(image, 16), compression);
+
+  auto patched = [&](int at, uint32_t value) {
+    std::vector<uint8_t> v = bmp;
+    memcpy(v.data() + at, &value, 4);
+    return v;
+  };
+  EXPECT_FALSE(ReadBitmapBytes(patched(34, static_cast<uint32_t>(bmp.size() - offset + 1)), 0, image));
+  EXPECT_FALSE(ReadBitmapBytes(patched(34, 0), 0, image));                           // no byte count
+  EXPECT_FALSE(ReadBitmapBytes(patched(22, static_cast<uint32_t>(-6)), 0, image));  // top-down
+  std::vector<uint8_t> deep = bmp;
+  deep[28] = 24;  // run-length data needs 4 or 8 bits a pixel
+  EXPECT_FALSE(ReadBitmapBytes(deep, 0, image));
+}
