@@ -40,12 +40,13 @@ class SurfaceTest : public ::testing::Test {
     screen.reset();
     if (window) DestroyWindow(window);
   }
-  // A full-screen display of 320 x 240 in the given depth.
+  // A full-screen display of 320 x 240 in the given depth; null (and a
+  // failure) when it cannot be made.
   Screen* Display(int depth) {
     screen.reset();
     screen = std::make_unique<Screen>(window, 320, 240, depth, 0);
-    EXPECT_NE(screen->GetBack(), nullptr);
-    return screen.get();
+    EXPECT_NE(screen->GetBack(), nullptr) << "no display of depth " << depth;
+    return screen->GetBack() ? screen.get() : nullptr;
   }
 
   HWND window = nullptr;

@@ -53,6 +53,7 @@ class SurfaceLoadTest : public SurfaceTest {
 
 TEST_F(SurfaceLoadTest, BitmapsMatchImageMagick) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   ASSERT_TRUE(Shell("convert -size 37x21 gradient:'#FF8000'-'#0040C0' -fill '#20E020' -draw 'circle 18,10 18,3' "
                     "-depth 8 ref.png"));
   ASSERT_TRUE(Shell("convert ref.png -type truecolor bmp3:true24.bmp"));
@@ -96,6 +97,7 @@ TEST_F(SurfaceLoadTest, BitmapsMatchImageMagick) {
 
 TEST_F(SurfaceLoadTest, SixteenBitDisplayConvertsColours) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   ASSERT_TRUE(Shell("convert -size 3x1 xc:black -fill '#FF0000' -draw 'point 0,0' -fill '#00FF00' -draw 'point 1,0' "
                     "-fill '#FFFFFF' -draw 'point 2,0' -type truecolor bmp3:prim.bmp"));
   Surface s(display, "prim.bmp", DriverChoice);
@@ -105,6 +107,7 @@ TEST_F(SurfaceLoadTest, SixteenBitDisplayConvertsColours) {
 
 TEST_F(SurfaceLoadTest, PhotoshopFilesMatchImageMagick) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   ASSERT_TRUE(Shell("convert -size 150x9 gradient:'#00FF40'-'#FF00C0' -fill '#123456' -draw 'rectangle 10,2 140,6' "
                     "-alpha off -depth 8 rgb.png"));
   ASSERT_TRUE(Shell("convert -size 33x17 xc:none -fill 'rgba(255,0,0,0.5)' -draw 'circle 16,8 16,1' "
@@ -144,6 +147,7 @@ TEST_F(SurfaceLoadTest, PhotoshopFilesMatchImageMagick) {
 
 TEST_F(SurfaceLoadTest, WhatCannotBeLoadedFails) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   WriteFile("text.bmp", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
   std::vector<uint8_t> badPsd = {'8', 'B', 'P', 'S', 0, 2};
   badPsd.resize(64, 0);
@@ -163,6 +167,7 @@ TEST_F(SurfaceLoadTest, WhatCannotBeLoadedFails) {
 
 TEST_F(SurfaceLoadTest, ResourceComesBeforeFile) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   // A file of the resource's name with another picture.
   ASSERT_TRUE(Shell("convert -size 2x2 xc:'#FFFFFF' -type truecolor bmp3:SURFACE_PICTURE"));
   Surface s(display, "SURFACE_PICTURE", DriverChoice);
@@ -175,6 +180,7 @@ TEST_F(SurfaceLoadTest, ResourceComesBeforeFile) {
 
 TEST_F(SurfaceLoadTest, LibraryEntriesLoadInPlace) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   ASSERT_TRUE(Shell("convert -size 5x4 gradient:red-blue -type truecolor bmp3:a.bmp"));
   ASSERT_TRUE(Shell("convert -size 3x7 xc:'#336699' -colors 4 -type palette bmp3:b.bmp"));
   std::vector<uint8_t> a = ReadFile("a.bmp"), b = ReadFile("b.bmp");
@@ -210,6 +216,7 @@ TEST_F(SurfaceLoadTest, LibraryEntriesLoadInPlace) {
 
 TEST_F(SurfaceLoadTest, AlphaMaskFiles) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   Surface s(display, 3, 2, SystemMemory);
   std::vector<uint8_t> mask;
   Put32LE(mask, 3);
@@ -233,6 +240,7 @@ TEST_F(SurfaceLoadTest, AlphaMaskFiles) {
 
 TEST_F(SurfaceLoadTest, LostPicturesAreReadAgain) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   ASSERT_TRUE(Shell("convert -size 9x5 gradient:yellow-purple -type truecolor bmp3:pic.bmp"));
   ASSERT_TRUE(Shell("convert -size 9x5 gradient:cyan-black -alpha off -depth 8 -type truecolor -compress RLE pic.psd"));
   for (const char* name : {"pic.bmp", "pic.psd"}) {
@@ -252,6 +260,7 @@ TEST_F(SurfaceLoadTest, LostPicturesAreReadAgain) {
 
 TEST_F(SurfaceLoadTest, ReloadAndCopyBitmapReportFailures) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   ASSERT_TRUE(Shell("convert -size 4x2 xc:'#00FF00' -type truecolor bmp3:green.bmp"));
   Surface s(display, 8, 4, SystemMemory);
   EXPECT_EQ(ReloadBitmap(s.ddSurface, "green.bmp"), DD_OK);  // stretched over the whole surface
@@ -272,6 +281,7 @@ TEST_F(SurfaceLoadTest, ReloadAndCopyBitmapReportFailures) {
 
 TEST_F(SurfaceLoadTest, BitmapSurfacesPlainAndScaled) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   ASSERT_TRUE(Shell("convert -size 2x2 xc:'#000000' -fill '#FF0000' -draw 'point 1,0' -type truecolor bmp3:q.bmp"));
   int32_t w = 0, h = 0;
   IDirectDrawSurface4* plain = LoadBitmapSurface(display->GetDirectDraw(), "q.bmp", &w, &h, SystemMemory);
@@ -320,6 +330,7 @@ TEST_F(SurfaceLoadTest, PixelValueOfColourInEveryDepth) {
                {8, RGB(0, 0, 255), 3}};
   for (const auto& c : cases) {
     Screen* display = Display(c.depth);
+    ASSERT_NE(display, nullptr);
     Surface s(display, 3, 3, SystemMemory);
     ASSERT_TRUE(WritePixels(s, c.depth, [](int, int) { return 0x42u; }));
     DWORD value = PixelValueOfColor(s.ddSurface, c.colour);
@@ -334,6 +345,7 @@ TEST_F(SurfaceLoadTest, PixelValueOfColourInEveryDepth) {
     EXPECT_EQ(key.dwColorSpaceLowValue, value);
   }
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   Surface s(display, 3, 3, SystemMemory);
   ASSERT_NE(s.GetDC(), nullptr);  // cannot be locked now
   EXPECT_EQ(PixelValueOfColor(s.ddSurface, RGB(1, 2, 3)), CLR_INVALID);
@@ -343,6 +355,7 @@ TEST_F(SurfaceLoadTest, PixelValueOfColourInEveryDepth) {
 
 TEST_F(SurfaceLoadTest, Palettes) {
   Screen* display = Display(8);
+  ASSERT_NE(display, nullptr);
   IDirectDraw4* dd = display->GetDirectDraw();
   auto entries = [](IDirectDrawPalette* p) {
     std::vector<PALETTEENTRY> e(256);

@@ -59,6 +59,7 @@ TEST_F(SurfaceTest, CreateInEveryDisplayDepth) {
   };
   for (const auto& c : cases) {
     Screen* display = Display(c.depth);
+    ASSERT_NE(display, nullptr);
     Surface s(display, 20, 10, DriverChoice);
     ASSERT_NE(s.ddSurface, nullptr) << c.depth;
     EXPECT_TRUE(SameInfo(s.PixelFormatInfo, c.info)) << c.depth;
@@ -91,6 +92,7 @@ TEST_F(SurfaceTest, CreateInEveryDisplayDepth) {
 
 TEST_F(SurfaceTest, AnalysePixelFormatOfExplicitLayouts) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   IDirectDraw4* dd = display->GetDirectDraw();
   struct Layout {
     DDPIXELFORMAT format;
@@ -120,6 +122,7 @@ TEST_F(SurfaceTest, AnalysePixelFormatOfExplicitLayouts) {
 
 TEST_F(SurfaceTest, MemoryTypeChoosesTheCapabilities) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   struct {
     MemoryType type;
     DWORD caps;
@@ -145,6 +148,7 @@ TEST_F(SurfaceTest, MemoryTypeChoosesTheCapabilities) {
 
 TEST_F(SurfaceTest, FailedCreationsLeaveNoInterface) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   Surface good(display, 8, 8, SystemMemory);
   ASSERT_NE(good.ddSurface, nullptr);
   headless::FailSurfaceCreations(1, DDERR_OUTOFVIDEOMEMORY);
@@ -180,6 +184,7 @@ TEST_F(SurfaceTest, FailedCreationsLeaveNoInterface) {
 
 TEST_F(SurfaceTest, CopyDrawsTheSourcePartAtItsDestRect) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   Surface source(display, 16, 8, SystemMemory);
   ASSERT_TRUE(WritePixels(source, 32, [](int x, int y) { return static_cast<uint32_t>(0x010000 * x + y + 1); }));
   Surface whole(source);
@@ -213,6 +218,7 @@ TEST_F(SurfaceTest, CopyDrawsTheSourcePartAtItsDestRect) {
 
 TEST_F(SurfaceTest, CopyTakesAlphaMaskAndFontButNoDeviceContext) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   Surface source(display, 4, 2, SystemMemory);
   source.AlphaMask = new uint8_t[8]{1, 2, 3, 4, 5, 6, 7, 8};
   source.MakeFont("Arial", 0, 14, FW_BOLD);
@@ -237,6 +243,7 @@ TEST_F(SurfaceTest, CopyTakesAlphaMaskAndFontButNoDeviceContext) {
 
 TEST_F(SurfaceTest, LostSourceIsRestoredAndTheErrorReturned) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   Surface sprite(display, 8, 8, VideoMemory);
   Surface target(display, 16, 16, SystemMemory);
   ASSERT_TRUE(WritePixels(target, 16, [](int, int) { return 0x1111u; }));
@@ -271,6 +278,7 @@ TEST_F(SurfaceTest, LostSourceIsRestoredAndTheErrorReturned) {
 
 TEST_F(SurfaceTest, LockAndUnlockBringLostSurfacesBack) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   Surface s(display, 8, 8, VideoMemory);
   headless::LoseAllSurfaces();
   ASSERT_EQ(s.Lock(), DD_OK);
@@ -297,6 +305,7 @@ TEST_F(SurfaceTest, LockAndUnlockBringLostSurfacesBack) {
 
 TEST_F(SurfaceTest, SetColorKeyFromTopLeftWhileBusyOrUnlockable) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   Surface s(display, 4, 4, SystemMemory);
   ASSERT_TRUE(WritePixels(s, 16, [](int, int) { return 0x0F0Fu; }));
   headless::LockStillDrawing(3);  // the lock is tried again while busy
@@ -310,6 +319,7 @@ TEST_F(SurfaceTest, SetColorKeyFromTopLeftWhileBusyOrUnlockable) {
 
 TEST_F(SurfaceTest, DrawOperationsCopyWhatTheyShould) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   Surface sprite(display, 4, 4, SystemMemory);
   Surface target(display, 16, 16, SystemMemory);
   // The sprite: key colour 0x0001 in its left column, 0x7000 + x + 4y elsewhere.
@@ -367,6 +377,7 @@ TEST_F(SurfaceTest, DrawOperationsCopyWhatTheyShould) {
 
 TEST_F(SurfaceTest, ScaledCopiesSetDestRect) {
   Screen* display = Display(16);
+  ASSERT_NE(display, nullptr);
   Surface sprite(display, 40, 30, SystemMemory);
   Surface target(display, 200, 200, SystemMemory);
   EXPECT_EQ(sprite.DrawScaled(10, 10, 1.5f, &target), DD_OK);
@@ -385,6 +396,7 @@ TEST_F(SurfaceTest, ScaledCopiesSetDestRect) {
 
 TEST_F(SurfaceTest, ClippedCopies) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   Surface sprite(display, 10, 10, SystemMemory);
   Surface target(display, 20, 20, SystemMemory);
   ASSERT_TRUE(WritePixels(sprite, 32, [](int x, int y) { return 0x100u * y + x + 1; }));
@@ -413,6 +425,7 @@ TEST_F(SurfaceTest, ClippedCopies) {
 
 TEST_F(SurfaceTest, DeviceContextAndText) {
   Screen* display = Display(32);
+  ASSERT_NE(display, nullptr);
   Surface s(display, 120, 60, SystemMemory);
   ASSERT_EQ(s.Fill(0), DD_OK);
   ASSERT_NE(s.GetDC(), nullptr);
@@ -461,6 +474,7 @@ TEST_F(SurfaceTest, DeviceContextAndText) {
 TEST_F(SurfaceTest, PrimitivesThroughARealLock) {
   for (int depth : {8, 15, 16, 24, 32}) {
     Screen* display = Display(depth);
+    ASSERT_NE(display, nullptr);
     Surface s(display, 16, 12, SystemMemory);
     ASSERT_EQ(s.Fill(0), DD_OK);
     s.SetClipRect(RECT{2, 2, 14, 10});
