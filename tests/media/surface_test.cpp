@@ -494,3 +494,29 @@ TEST_F(SurfaceTest, PrimitivesThroughARealLock) {
     EXPECT_EQ(set, 1) << "the box lies outside the clip rectangle; depth " << depth;
   }
 }
+
+TEST_F(SurfaceTest, DrawToWindowFillsTheClientArea) {
+  RECT client{};
+  GetClientRect(window, &client);
+  screen = std::make_unique<Screen>(window, 64, 48);  // windowed
+  Surface* front = screen->GetFront();
+  ASSERT_NE(front, nullptr);
+  ASSERT_NE(front->ddSurface, nullptr);
+  int depth = screen->BitsPerPixel;
+  ASSERT_TRUE(depth == 16 || depth == 24 || depth == 32) << depth;
+  Surface sprite(screen.get(), 8, 8, SystemMemory);
+  ASSERT_EQ(sprite.Fill(0x00C0FFEE & ((1u << (depth == 32 ? 24 : depth)) - 1)), DD_OK);
+  DWORD colour = ReadPixels(sprite, depth)[0];
+  ASSERT_NE(colour, 0u);
+  ASSERT_EQ(front->Fill(0), DD_OK);
+  EXPECT_EQ(sprite.DrawToWindow(front), DD_OK);
+
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  std::vector<uint32_t> desktop = ReadPixels(*front, depth);
+  auto at = [&](LONG x, LONG y) { return desktop[static_cast<size_t>(y) * front->Width + x]; };
+  EXPECT_EQ(at(origin.x, origin.y), colour);
+  EXPECT_EQ(at(origin.x + client.right - 1, origin.y + client.bottom - 1), colour) << "stretched over the client area";
+  if (origin.x + client.right < front->Width) EXPECT_EQ(at(origin.x + client.right, origin.y), 0u);
+  if (origin.y + client.bottom < front->Height) EXPECT_EQ(at(origin.x, origin.y + client.bottom), 0u);
+}
