@@ -517,6 +517,10 @@ TEST_F(SurfaceTest, DrawToWindowFillsTheClientArea) {
   auto at = [&](LONG x, LONG y) { return desktop[static_cast<size_t>(y) * front->Width + x]; };
   EXPECT_EQ(at(origin.x, origin.y), colour);
   EXPECT_EQ(at(origin.x + client.right - 1, origin.y + client.bottom - 1), colour) << "stretched over the client area";
-  if (origin.x + client.right < front->Width) EXPECT_EQ(at(origin.x + client.right, origin.y), 0u);
-  if (origin.y + client.bottom < front->Height) EXPECT_EQ(at(origin.x, origin.y + client.bottom), 0u);
+  if (origin.x + client.right < front->Width) {
+    EXPECT_EQ(at(origin.x + client.right, origin.y), 0u);
+  }
+  if (origin.y + client.bottom < front->Height) {
+    EXPECT_EQ(at(origin.x, origin.y + client.bottom), 0u);
+  }
 }
