@@ -53,6 +53,36 @@ class SurfaceTest : public ::testing::Test {
   std::unique_ptr<Screen> screen;
 };
 
+// A Surface of an explicit pixel format (the display offers none of 15 bits),
+// set up the way the Screen sets up its buffers. Null format: the display's.
+inline bool MakeWithFormat(Surface& s, Screen* owner, int w, int h, const DDPIXELFORMAT* format) {
+  DDSURFACEDESC2 desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | (format ? DDSD_PIXELFORMAT : 0);
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  desc.dwWidth = static_cast<DWORD>(w);
+  desc.dwHeight = static_cast<DWORD>(h);
+  if (format) desc.ddpfPixelFormat = *format;
+  if (owner->GetDirectDraw()->CreateSurface(&desc, &s.ddSurface, nullptr) != DD_OK) return false;
+  s.Width = w;
+  s.Height = h;
+  s.SrcRect = s.DestRect = RECT{0, 0, w, h};
+  s.screen = owner;
+  s.SetClipRect(s.SrcRect);
+  return AnalysePixelFormat(s.ddSurface, &s.PixelFormatInfo);
+}
+
+inline DDPIXELFORMAT Rgb555() {
+  DDPIXELFORMAT f{};
+  f.dwSize = sizeof f;
+  f.dwFlags = DDPF_RGB;
+  f.dwRGBBitCount = 16;
+  f.dwRBitMask = 0x7C00;
+  f.dwGBitMask = 0x03E0;
+  f.dwBBitMask = 0x001F;
+  return f;
+}
+
 // Raw pixel values of a whole surface, row by row (locks and unlocks it).
 inline std::vector<uint32_t> ReadPixels(Surface& s, int depth) {
   std::vector<uint32_t> out;

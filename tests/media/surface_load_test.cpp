@@ -329,9 +329,11 @@ TEST_F(SurfaceLoadTest, PixelValueOfColourInEveryDepth) {
                {16, RGB(255, 0, 0), 0xF800},  {15, RGB(255, 0, 0), 0x7C00},  {8, RGB(255, 255, 255), 255},
                {8, RGB(0, 0, 255), 3}};
   for (const auto& c : cases) {
-    Screen* display = Display(c.depth);
+    Screen* display = Display(c.depth == 15 ? 16 : c.depth);
     ASSERT_NE(display, nullptr);
-    Surface s(display, 3, 3, SystemMemory);
+    Surface s;
+    DDPIXELFORMAT format = Rgb555();
+    ASSERT_TRUE(MakeWithFormat(s, display, 3, 3, c.depth == 15 ? &format : nullptr));
     ASSERT_TRUE(WritePixels(s, c.depth, [](int, int) { return 0x42u; }));
     DWORD value = PixelValueOfColor(s.ddSurface, c.colour);
     if (c.depth == 32)

@@ -52,31 +52,37 @@ bool SameInfo(const PixelFormatInfo& a, const PixelFormatInfo& b) {
 TEST_F(SurfaceTest, CreateInEveryDisplayDepth) {
   const FormatCase cases[] = {
       {8, {0, 0, 0, 0, 0, 0, 8}},
-      {15, {0x1F, 0x1F, 0x1F, 0, 5, 10, 15}},
+      {15, {0x1F, 0x1F, 0x1F, 0, 5, 10, 15}},  // a 5-5-5 surface on a 16-bit display
       {16, {0x1F, 0x3F, 0x1F, 0, 5, 11, 16}},
       {24, {0xFF, 0xFF, 0xFF, 0, 8, 16, 24}},
       {32, {0xFF, 0xFF, 0xFF, 0, 8, 16, 32}},
   };
   for (const auto& c : cases) {
-    Screen* display = Display(c.depth);
+    Screen* display = Display(c.depth == 15 ? 16 : c.depth);
     ASSERT_NE(display, nullptr);
-    Surface s(display, 20, 10, DriverChoice);
+    Surface s;
+    if (c.depth == 15) {
+      DDPIXELFORMAT format = Rgb555();
+      ASSERT_TRUE(MakeWithFormat(s, display, 20, 10, &format));
+    } else {
+      ASSERT_TRUE(s.Create(display, 20, 10, DriverChoice));
+      EXPECT_EQ(s.ColorKey, 0xFFFFFFFFu);
+      EXPECT_EQ(s.fileName, nullptr);
+      EXPECT_EQ(s.AlphaMask, nullptr);
+      EXPECT_EQ(s.screen, display);
+      for (const RECT& r : {s.SrcRect, s.DestRect, s.ClipRect}) {
+        EXPECT_EQ(r.left, 0);
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.right, 20);
+        EXPECT_EQ(r.bottom, 10);
+      }
+      // The screen's own buffers analyse the same way.
+      EXPECT_TRUE(SameInfo(display->GetBack()->PixelFormatInfo, c.info)) << c.depth;
+    }
     ASSERT_NE(s.ddSurface, nullptr) << c.depth;
     EXPECT_TRUE(SameInfo(s.PixelFormatInfo, c.info)) << c.depth;
     EXPECT_EQ(s.Width, 20);
     EXPECT_EQ(s.Height, 10);
-    EXPECT_EQ(s.ColorKey, 0xFFFFFFFFu);
-    EXPECT_EQ(s.fileName, nullptr);
-    EXPECT_EQ(s.AlphaMask, nullptr);
-    EXPECT_EQ(s.screen, display);
-    for (const RECT& r : {s.SrcRect, s.DestRect, s.ClipRect}) {
-      EXPECT_EQ(r.left, 0);
-      EXPECT_EQ(r.top, 0);
-      EXPECT_EQ(r.right, 20);
-      EXPECT_EQ(r.bottom, 10);
-    }
-    // The screen's own buffers analyse the same way.
-    EXPECT_TRUE(SameInfo(display->GetBack()->PixelFormatInfo, c.info)) << c.depth;
 
     // The colour key from the top-left pixel: only the pixel's own bits.
     ASSERT_TRUE(WritePixels(s, c.depth, [](int x, int y) { return x == 0 && y == 0 ? 0xAB123456u : 0xFFFFFFFFu; }));
@@ -478,9 +484,11 @@ TEST_F(SurfaceTest, DeviceContextAndText) {
 
 TEST_F(SurfaceTest, PrimitivesThroughARealLock) {
   for (int depth : {8, 15, 16, 24, 32}) {
-    Screen* display = Display(depth);
+    Screen* display = Display(depth == 15 ? 16 : depth);
     ASSERT_NE(display, nullptr);
-    Surface s(display, 16, 12, SystemMemory);
+    Surface s;
+    DDPIXELFORMAT format = Rgb555();
+    ASSERT_TRUE(MakeWithFormat(s, display, 16, 12, depth == 15 ? &format : nullptr));
     ASSERT_EQ(s.Fill(0), DD_OK);
     s.SetClipRect(RECT{2, 2, 14, 10});
     ASSERT_EQ(s.Lock(), DD_OK);
