@@ -108,7 +108,8 @@ class Surface {
   HDC GetDC();
   HRESULT ReleaseDC();
 
-  // Single pixels of a locked surface in the screen's depth.
+  // Single pixels of a locked surface, as raw values of its pixel format; PutPixel
+  // clips to ClipRect, GetPixel reads anywhere on the surface (0 outside it).
   void PutPixel(int32_t x, int32_t y, DWORD color);
   DWORD GetPixel(int32_t x, int32_t y);
 
