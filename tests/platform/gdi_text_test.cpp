@@ -242,6 +242,36 @@ TEST_F(GdiText, BoldIsWiderThanRegular) {
   DeleteObject(bold);
 }
 
+TEST_F(GdiText, FacesWithoutABoldAreEmboldened) {
+  // A family with a regular face only (a maths face: its cell is much taller
+  // than its em, hence the em height); where it is not installed, the matcher
+  // finds another family and there is nothing to check.
+  const char* face = "DejaVu Math TeX Gyre";
+  Canvas32 c(200, 120);
+  auto font = [&](int weight) {
+    return CreateFontA(-16, 0, 0, 0, weight, 0, 0, 0, 0, 0, 0, NONANTIALIASED_QUALITY, 0, face);
+  };
+  HFONT regular = font(FW_NORMAL), bold = font(FW_BOLD);
+  SelectObject(c.dc, regular);
+  char found[64] = {};
+  GetTextFaceA(c.dc, sizeof found, found);
+  if (std::string(found) != face) GTEST_SKIP() << face << " is not installed";
+  SetBkMode(c.dc, TRANSPARENT);
+  SetTextColor(c.dc, RGB(255, 255, 255));
+  SIZE r{}, b{};
+  GetTextExtentPoint32A(c.dc, "MHMH", 4, &r);
+  TextOutA(c.dc, 0, 0, "MHMH", 4);
+  int regularInk = c.Count(0xFFFFFF);
+  SelectObject(c.dc, bold);
+  GetTextExtentPoint32A(c.dc, "MHMH", 4, &b);
+  TextOutA(c.dc, 0, 60, "MHMH", 4);
+  int boldInk = c.Count(0xFFFFFF) - regularInk;
+  EXPECT_EQ(b.cx, r.cx + 4);  // one more pixel of advance a character
+  EXPECT_GT(boldInk, regularInk + 20);  // every stem one pixel wider
+  DeleteObject(regular);
+  DeleteObject(bold);
+}
+
 TEST_F(GdiText, ExtentIsTheSumOfAdvances) {
   Canvas32 c(8, 8);
   HFONT f = CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, NONANTIALIASED_QUALITY, 0, "Courier");

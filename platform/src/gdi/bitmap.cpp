@@ -42,6 +42,36 @@ bool KnownRop(DWORD rop) {
          rop == BLACKNESS || rop == WHITENESS;
 }
 
+// The plain copy into a direct-colour target, one loop per pixel size.
+template <int Bytes>
+uint64_t CopyRows(Canvas& canvas, int64_t x0, int64_t x1, int64_t y0, int64_t y1, int64_t dy, int64_t dh,
+                  const std::vector<int64_t>& column, const RgbView& src, int64_t sy, int64_t sh, bool flipY) {
+  const Format& f = canvas.PixelFormat();
+  uint64_t written = 0;
+  for (int64_t y = y0; y < y1; ++y) {
+    int64_t s = (2 * (y - dy) + 1) * sh / (2 * dh);
+    if (flipY) s = sh - 1 - s;
+    int64_t r = sy + s;
+    if (!src.px || r < 0 || r >= src.height) continue;
+    const uint32_t* srcRow = src.px + r * src.stride;
+    uint8_t* out = canvas.Row(static_cast<int32_t>(y)) + x0 * Bytes;
+    const int64_t* col = column.data();
+    for (int64_t i = 0, n = x1 - x0; i < n; ++i, out += Bytes) {
+      if (col[i] < 0) continue;
+      uint32_t raw = f.PackRgb(srcRow[col[i]]);
+      if constexpr (Bytes == 4) {
+        std::memcpy(out, &raw, 4);
+      } else {
+        out[0] = static_cast<uint8_t>(raw);
+        out[1] = static_cast<uint8_t>(raw >> 8);
+        if constexpr (Bytes == 3) out[2] = static_cast<uint8_t>(raw >> 16);
+      }
+      ++written;
+    }
+  }
+  return written;
+}
+
 // Copies the source rectangle (sx, sy, sw, sh) onto the destination rectangle
 // (dx, dy, dw, dh), scaling by nearest pixel: destination pixel k of a run of n
 // takes source pixel floor((2k + 1) * m / 2n) of the matching run of m. A
@@ -70,6 +100,17 @@ uint64_t Stretch(Canvas& canvas, int64_t dx, int64_t dy, int64_t dw, int64_t dh,
     if (flipX) s = sw - 1 - s;
     int64_t c = sx + s;
     column[static_cast<size_t>(x - x0)] = src.px && c >= 0 && c < src.width ? c : -1;
+  }
+
+  if (rop == SRCCOPY && canvas.BytesPerPixel() > 1) {
+    switch (canvas.BytesPerPixel()) {
+      case 2:
+        return CopyRows<2>(canvas, x0, x1, y0, y1, dy, dh, column, src, sy, sh, flipY);
+      case 3:
+        return CopyRows<3>(canvas, x0, x1, y0, y1, dy, dh, column, src, sy, sh, flipY);
+      default:
+        return CopyRows<4>(canvas, x0, x1, y0, y1, dy, dh, column, src, sy, sh, flipY);
+    }
   }
 
   const bool useSource = RopUsesSource(rop);

@@ -62,8 +62,6 @@ struct Match {
   std::string file;
   int index = 0;
   std::string family;
-  int fcWeight = FC_WEIGHT_REGULAR;
-  int fcSlant = FC_SLANT_ROMAN;
   bool found = false;
 };
 
@@ -108,8 +106,6 @@ Match FindFace(const std::string& name, int weight, bool italic, BYTE pitchAndFa
       if (FcPatternGetString(found, FC_FAMILY, 0, &foundFamily) == FcResultMatch && foundFamily)
         match.family = reinterpret_cast<const char*>(foundFamily);
       FcPatternGetInteger(found, FC_INDEX, 0, &match.index);
-      FcPatternGetInteger(found, FC_WEIGHT, 0, &match.fcWeight);
-      FcPatternGetInteger(found, FC_SLANT, 0, &match.fcSlant);
       FcPatternDestroy(found);
     }
     FcPatternDestroy(pattern);
@@ -125,8 +121,14 @@ class FreeTypeFont : public FontInstance {
   FreeTypeFont(FT_Face face, const Match& match, const LOGFONTA& lf) : face_(face) {
     FontMetrics& m = metrics_;
     int weight = lf.lfWeight == FW_DONTCARE ? FW_NORMAL : static_cast<int>(lf.lfWeight);
-    embolden_ = weight >= FW_SEMIBOLD && match.fcWeight < FC_WEIGHT_DEMIBOLD;
-    oblique_ = lf.lfItalic && match.fcSlant == FC_SLANT_ROMAN;
+    // Whether the face itself is bold or italic is read from the font file:
+    // fontconfig reports the weight and slant it was asked for when it plans
+    // to synthesise them, which it leaves to the renderer.
+    auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    bool faceBold = (face->style_flags & FT_STYLE_FLAG_BOLD) || (os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600);
+    bool faceItalic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+    embolden_ = weight >= FW_SEMIBOLD && !faceBold;
+    oblique_ = lf.lfItalic && !faceItalic;
 
     // The cell is built from the OS/2 table's Windows ascent and descent, as GDI
     // does; fonts without one fall back to the horizontal header.
@@ -135,7 +137,7 @@ class FreeTypeFont : public FontInstance {
     int avgWidth = upem / 2;
     int underlinePos = face->underline_position, underlineThick = face->underline_thickness;
     int strikePos = upem * 26 / 100;
-    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF) {
+    if (os2 && os2->version != 0xFFFF) {
       if (os2->usWinAscent + os2->usWinDescent > 0) {
         winAscent = os2->usWinAscent;
         winDescent = os2->usWinDescent;

@@ -51,9 +51,13 @@ struct Format {
   Channel red, green, blue;
   static Format Of(const PixelTarget& target);
   // The raw pixel of an 8-bit-per-channel colour (direct formats only).
-  uint32_t Pack(uint32_t r, uint32_t g, uint32_t b) const;
+  uint32_t Pack(uint32_t r, uint32_t g, uint32_t b) const { return pack[r & 0xFF] | pack[256 + (g & 0xFF)] | pack[512 + (b & 0xFF)]; }
+  // Pack of a 0x??RRGGBB colour.
+  uint32_t PackRgb(uint32_t rgb) const { return pack[(rgb >> 16) & 0xFF] | pack[256 + ((rgb >> 8) & 0xFF)] | pack[512 + (rgb & 0xFF)]; }
   // The 0x00RRGGBB colour of a raw pixel (direct formats only).
   uint32_t Unpack(uint32_t raw) const;
+  // Each channel's 256 values already shifted into place: red, green, blue.
+  std::array<uint32_t, 768> pack{};
 };
 
 // Expands an n-bit channel value to 8 bits by repeating its bits (31 -> 255).

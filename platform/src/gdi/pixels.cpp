@@ -51,11 +51,12 @@ Format Format::Of(const PixelTarget& target) {
   f.red = ChannelOf(r);
   f.green = ChannelOf(g);
   f.blue = ChannelOf(b);
+  for (uint32_t v = 0; v < 256; ++v) {
+    f.pack[v] = PackChannel(f.red, v);
+    f.pack[256 + v] = PackChannel(f.green, v);
+    f.pack[512 + v] = PackChannel(f.blue, v);
+  }
   return f;
-}
-
-uint32_t Format::Pack(uint32_t r, uint32_t g, uint32_t b) const {
-  return PackChannel(red, r) | PackChannel(green, g) | PackChannel(blue, b);
 }
 
 uint32_t Format::Unpack(uint32_t raw) const {
