@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "media/screen.h"
 #include "platform/headless.h"
 
 namespace {
@@ -156,6 +157,29 @@ TEST(FatalError, PercentSignsInArgumentsAreNotFormatsAgain) {
   platform::headless::Reset();
   FatalError(nullptr, "%s", "100%s %d");
   EXPECT_EQ(platform::headless::MessageBoxes().at(0).text, "100%s %d");
+}
+
+TEST(FatalError, WithAScreenWithOrWithoutADevice) {
+  platform::headless::Reset();
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "FatalErrorTest";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, "FatalErrorTest", "t", WS_POPUP, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
+  {
+    Screen screen(window, 640, 480, 16, 0);
+    ASSERT_NE(screen.GetBack(), nullptr);
+    FatalError(&screen, "full-screen %d", 1);
+    EXPECT_EQ(platform::headless::MessageBoxes().back().text, "full-screen 1");
+    EXPECT_TRUE(QuitPosted());
+  }
+  platform::headless::FailDirectDrawCreate(DDERR_NODIRECTDRAWHW);
+  Screen broken;
+  ASSERT_EQ(broken.GetDirectDraw(), nullptr);
+  FatalError(&broken, "no device");
+  EXPECT_EQ(platform::headless::MessageBoxes().back().text, "no device");
+  EXPECT_EQ(platform::headless::MessageBoxes().back().type, MB_OK | MB_ICONSTOP);
+  EXPECT_TRUE(QuitPosted());
 }
 
 }  // namespace

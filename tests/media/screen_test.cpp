@@ -456,14 +456,34 @@ TEST_F(ScreenTest, FillAndFrameRateTextReachTheFrame) {
 }
 
 TEST_F(ScreenTest, WindowedFlipCopiesIntoTheClientArea) {
-  // The window's client area receives the back buffer, stretched or not.
   RECT client{};
   GetClientRect(window, &client);
-  Screen screen(window, client.right, client.bottom);
+  ASSERT_GT(client.right, 0);
+  // A back buffer half the client's size: stretched, each half fills half the area.
+  Screen screen(window, client.right / 2, client.bottom / 2);
   ASSERT_NE(screen.GetBack(), nullptr);
-  ASSERT_EQ(screen.Fill(screen.ColorToPixel(RGB(0, 255, 0))), DD_OK);
-  EXPECT_EQ(screen.Flip(1, 1, 0), DD_OK);
-  EXPECT_EQ(screen.Flip(0, 0, 0), DD_OK);
+  int32_t half = client.right / 4;
+  screen.GetBack()->FillRect(0, 0, half, client.bottom / 2, screen.ColorToPixel(RGB(255, 0, 0)));
+  screen.GetBack()->FillRect(half, 0, client.right / 2, client.bottom / 2, screen.ColorToPixel(RGB(0, 0, 255)));
+  ASSERT_EQ(screen.Flip(1, 1, 0), DD_OK);
+  const headless::CapturedFrame* frame = headless::LastFrame();
+  ASSERT_NE(frame, nullptr);
+  ASSERT_EQ(frame->width, client.right);
+  ASSERT_EQ(frame->height, client.bottom);
+  for (int y = 0; y < frame->height; ++y)
+    for (int x = 0; x < frame->width; ++x)
+      ASSERT_EQ(frame->pixels[y * frame->width + x], x < 2 * half ? 0xFF0000u : 0x0000FFu) << x << "," << y;
+
+  // Unstretched, the back buffer lands at the client's top-left at its own size.
+  ASSERT_TRUE(screen.CreateWindowed(window, client.right, client.bottom));
+  screen.Fill(screen.ColorToPixel(RGB(0, 255, 0)));
+  screen.GetBack()->FillRect(0, 0, 10, 10, screen.ColorToPixel(RGB(255, 255, 255)));
+  ASSERT_EQ(screen.Flip(0, 0, 0), DD_OK);
+  frame = headless::LastFrame();
+  EXPECT_EQ(frame->pixels[0], 0xFFFFFFu);
+  EXPECT_EQ(frame->pixels[9 * frame->width + 9], 0xFFFFFFu);
+  EXPECT_EQ(frame->pixels[10 * frame->width + 10], 0x00FF00u);
+  EXPECT_EQ(frame->pixels.back(), 0x00FF00u);
 }
 
 TEST_F(ScreenTest, LoadBitmapToBackNeedsAName) {
