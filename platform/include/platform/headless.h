@@ -79,6 +79,9 @@ struct CapturedFrame {
   std::vector<uint8_t> raw;
 };
 uint64_t PresentedFrameCount();
+// With capture off, presented frames are only counted: their pixels are not
+// converted or kept and LastFrame stays as it was. On after Reset.
+void CaptureFrames(bool capture);
 const CapturedFrame* LastFrame();
 
 // Whether the mouse is in relative (grabbed) mode.

@@ -113,6 +113,10 @@ class Backend {
   // desktop full-screen window; otherwise the frame is the window's client area.
   virtual void SetFullScreen(WindowId window, bool fullScreen) = 0;
   virtual void Present(WindowId window, const Frame& frame) = 0;
+  // False when Present only counts frames and does not look at their pixels
+  // (headless with frame capture off); the display then skips converting them
+  // and presents an empty Frame.
+  virtual bool WantsFramePixels() { return true; }
 
   // Mouse: relative mode grabs the pointer so that motion never stops at an edge.
   virtual void SetRelativeMouse(bool enabled) = 0;

@@ -155,6 +155,10 @@ void Display::Present() {
             static_cast<int64_t>(origin.y) + client.bottom};
   }
   if (window == backend::kNoWindow || area.Empty()) return;
+  if (!backend::Instance().WantsFramePixels()) {
+    backend::Instance().Present(window, backend::Frame{});
+    return;
+  }
   int fw = static_cast<int>(area.Width()), fh = static_cast<int>(area.Height());
   frame_.assign(static_cast<size_t>(fw) * fh, 0);
   Rect64 shown = area.Intersect({0, 0, p->Width(), p->Height()});

@@ -38,6 +38,7 @@ struct State {
   uint64_t frameCount = 0;
   CapturedFrame lastFrame;
   bool hasFrame = false;
+  bool captureFrames = true;
   int desktopWidth = 1280, desktopHeight = 1024;
   // audio
   bool failAudioOpen = false;
@@ -181,9 +182,12 @@ class HeadlessBackend final : public backend::Backend {
     if (auto* r = Find(id)) r->fullScreen = fullScreen;
   }
 
+  bool WantsFramePixels() override { return S().captureFrames; }
+
   void Present(backend::WindowId, const backend::Frame& frame) override {
     State& s = S();
     s.frameCount++;
+    if (!s.captureFrames) return;
     s.lastFrame.width = frame.width;
     s.lastFrame.height = frame.height;
     s.lastFrame.time = s.now;
@@ -377,6 +381,7 @@ std::vector<WindowRecord> Windows() {
 }
 
 uint64_t PresentedFrameCount() { return S().frameCount; }
+void CaptureFrames(bool capture) { S().captureFrames = capture; }
 const CapturedFrame* LastFrame() { return S().hasFrame ? &S().lastFrame : nullptr; }
 bool RelativeMouse() { return S().relativeMouse; }
 
