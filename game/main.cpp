@@ -11,6 +11,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   appInstance = instance;
   if (!InitWindow(showCommand)) return 0;
   if (!InitGame()) {
+    ShutdownGame();  // whatever set-up made before it failed
     PostQuitMessage(0);
     return 0;
   }
@@ -27,6 +28,8 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
       GameFrame();
     }
   }
+  // A side reached 10; the last frame shows the final score.
+  ShutdownGame();
   return 0;
 }
 

@@ -133,8 +133,8 @@ Image MakeBackground() {
       double nx = (x - 400.0) / 400.0, ny = (y - 290.0) / 300.0;
       double v = std::min(1.0, (nx * nx * 0.6 + ny * ny) * 0.7);
       uint32_t c = Mix(courtCentre, courtEdge, v);
-      // Goal areas in front of the paddles (y 20 .. 95 and 480 .. 545).
-      bool goal = (x >= 160 && x < 640) && ((y >= 20 && y < 96) || (y >= 480 && y < 546));
+      // Goal areas in front of the paddles (y 15 .. 95 and 480 .. 545).
+      bool goal = (x >= 160 && x < 640) && ((y >= 15 && y < 96) || (y >= 480 && y < 546));
       if (goal) c = Mix(c, goalTint, 0.55);
       double grain = PixelNoise(x, y) * 3.0;
       img.at(x, y) = Rgb(R(c) + grain, G(c) + grain, B(c) + grain);

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Rallex played in a real window: under Xvfb at 800 x 600 (so the full-screen
+# picture is shown one to one) with SDL's disk audio driver recording what the
+# game plays. After start-up a screenshot shows the court, the ball, both
+# paddles and both score lines; the serve comes straight down onto the player's
+# paddle, and the recorded audio is no longer silent after that hit; a relative
+# mouse motion moves the player's paddle; Escape ends the program with status 0
+# within a second.
+source "$(dirname "$0")/lib.sh"
+start_xvfb 800x600x24
+export SDL_AUDIODRIVER=disk
+export SDL_DISKAUDIOFILE="$WORK/audio.raw"
+export SDL_DISKAUDIODELAY=10
+RALLEX="$BUILD_DIR/game/rallex"
+[ -x "$RALLEX" ] || fail "no rallex in $BUILD_DIR/game"
+cd "$E2E_ROOT/assets"
+
+"$RALLEX" >"$WORK/out.log" 2>&1 &
+pid=$!
+id="$(wait_for_window Rallex 30)" || fail "no window captioned Rallex appeared: $(cat "$WORK/out.log")"
+
+# One pixel of a screenshot as three decimal numbers "R G B".
+rgb() {
+  convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n 1 |
+    sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p'
+}
+# How many pixels of a region pass an fx test (r, g, b in 0..1).
+count() {
+  local shot="$1" geometry="$2" test="$3"
+  convert "$shot" -crop "$geometry" +repage -fx "($test) ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
+}
+# The leftmost and rightmost columns of a region that hold a pixel passing a test.
+ink_columns() {
+  local shot="$1" geometry="$2" test="$3"
+  convert "$shot" -crop "$geometry" +repage -fx "($test) ? 1 : 0" -scale "x1!" -threshold 0 txt:- |
+    awk -F'[,:]' '/#FFFFFF|white|gray\(255\)/ { if (first == "") first = $1; last = $1 } END { print first, last }'
+}
+BALL='r > 0.6 && g > 0.3 && g < 0.85 && b < 0.35'      # the orange ball
+METAL='r > 0.45 && g > 0.45 && b > 0.5 && abs(r - b) < 0.2'  # the paddles' silver
+YELLOW='r > 0.8 && g > 0.8 && b < 0.3'                 # the score lines
+COURT='b > r + 0.15 && b > 0.2'                          # the blue court
+
+# Past the one-second pause: wait for the first picture of the court (start-up
+# can take a while on a busy machine).
+shown=""
+for _ in $(seq 1 40); do
+  kill -0 "$pid" 2>/dev/null || fail "rallex ended early: $(cat "$WORK/out.log")"
+  import -window root "$WORK/start.png" || fail "cannot take a screenshot"
+  if [ "$(count "$WORK/start.png" 200x100+100+150 "$COURT")" -ge 19000 ]; then
+    shown=1
+    break
+  fi
+  sleep 0.2
+done
+[ -n "$shown" ] || fail "no blue court in the field"
+sleep 0.2
+import -window root "$WORK/start.png" || fail "cannot take a screenshot"
+[ -n "${GAME_SHOTS:-}" ] && cp "$WORK/start.png" "$GAME_SHOTS/start.png"
+
+# The court: blue in the open field, plain dark score band.
+read -r r g b <<<"$(rgb "$WORK/start.png" 20 590)"
+[ "$r" -lt 40 ] && [ "$g" -lt 40 ] && [ "$b" -lt 50 ] || fail "the score band is not dark ($r $g $b)"
+echo "ok: court and score band"
+
+# The ball: one ball's worth of orange in the field.
+n="$(count "$WORK/start.png" 800x552+0+0 "$BALL")"
+[ "$n" -ge 250 ] && [ "$n" -le 625 ] || fail "no single ball in the field ($n orange pixels)"
+echo "ok: the ball"
+
+# The paddles: the player's at (360, 530) where the mouse starts, the
+# computer's at y 50 (following the ball, so somewhere near the middle).
+n="$(count "$WORK/start.png" 80x15+360+530 "$METAL")"
+[ "$n" -ge 600 ] || fail "no player paddle at (360, 530) ($n silver pixels)"
+n="$(count "$WORK/start.png" 300x15+250+50 "$METAL")"
+[ "$n" -ge 600 ] || fail "no computer paddle at y 50 ($n silver pixels)"
+echo "ok: both paddles"
+
+# The score lines: yellow ink starting at x 60 and 650 in the rows 560..576,
+# as wide as "Your Score: 0" and "Computer Score: 0".
+read -r first last <<<"$(ink_columns "$WORK/start.png" 800x18+0+559 "$YELLOW")"
+[ -n "$first" ] || fail "no yellow score text"
+left="$(ink_columns "$WORK/start.png" 300x18+0+559 "$YELLOW")"
+right="$(ink_columns "$WORK/start.png" 200x18+600+559 "$YELLOW")"
+read -r l1 l2 <<<"$left"
+read -r r1 r2 <<<"$right"
+[ -n "$l1" ] && [ "$l1" -ge 60 ] && [ "$l1" -le 63 ] || fail "the player's score line does not start at x 60 ($left)"
+[ $((l2 - l1)) -ge 70 ] && [ $((l2 - l1)) -le 100 ] || fail "the player's score line has the wrong width ($left)"
+[ -n "$r1" ] && [ $((r1 + 600)) -ge 650 ] && [ $((r1 + 600)) -le 653 ] ||
+  fail "the computer's score line does not start at x 650 ($right)"
+[ $((r2 - r1)) -ge 100 ] && [ $((r2 - r1)) -le 130 ] || fail "the computer's score line has the wrong width ($right)"
+echo "ok: score lines at x 60 ($((l2 - l1 + 1)) px wide) and x 650 ($((r2 - r1 + 1)) px wide)"
+
+# The first sound is the paddle hit of the serve; wait for it in the recording.
+audio_peak() {
+  od -An -v -td2 -w2 "$SDL_DISKAUDIOFILE" 2>/dev/null |
+    awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m + 0 }'
+}
+peak=0
+for _ in $(seq 1 50); do
+  peak="$(audio_peak)"
+  [ "$peak" -gt 1000 ] && break
+  sleep 0.1
+done
+[ "$peak" -gt 1000 ] || fail "the recorded audio stays silent (peak $peak) after the serve reached the paddle"
+echo "ok: the paddle hit is heard (peak $peak)"
+
+# The mouse moves the player's paddle: 200 pixels to the left.
+xdotool mousemove_relative -- -200 0
+sleep 0.3
+import -window root "$WORK/moved.png" || fail "cannot take a screenshot"
+[ -n "${GAME_SHOTS:-}" ] && cp "$WORK/moved.png" "$GAME_SHOTS/moved.png"
+n="$(count "$WORK/moved.png" 80x15+160+530 "$METAL")"
+[ "$n" -ge 600 ] || fail "the player's paddle did not move to x 160 ($n silver pixels there)"
+n="$(count "$WORK/moved.png" 40x15+380+530 "$METAL")"
+[ "$n" -le 40 ] || fail "the player's paddle is still at x 360 ($n silver pixels)"
+echo "ok: the mouse moved the player's paddle to x 160"
+
+# Escape ends the game with status 0 within a second.
+kill -0 "$pid" 2>/dev/null || fail "rallex ended by itself: $(cat "$WORK/out.log")"
+start=$(date +%s%N)
+xdotool key --window "$id" Escape 2>/dev/null || xdotool key Escape
+wait_exit "$pid" 5
+end=$(date +%s%N)
+[ "$EXIT_STATUS" = "0" ] || fail "exit status after Escape was $EXIT_STATUS: $(cat "$WORK/out.log")"
+ms=$(((end - start) / 1000000))
+[ "$ms" -le 1000 ] || fail "rallex took $ms ms to end after Escape"
+echo "ok: Escape ended rallex with status 0 in $ms ms"
