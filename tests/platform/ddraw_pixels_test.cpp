@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "ddraw/pixels.h"
@@ -32,10 +33,20 @@ Picture Random(std::mt19937& rng, int w, int h, int bytes, int pad, uint32_t few
   return p;
 }
 
-class PixelLoops : public ::testing::TestWithParam<int> {};
+// Parameters: bytes per pixel, and whether the 256-bit loops may run (on a
+// processor without them both runs take the 128-bit loops).
+class PixelLoops : public ::testing::TestWithParam<std::tuple<int, bool>> {
+ protected:
+  void SetUp() override { previous_ = px::UseAvx2(std::get<1>(GetParam())); }
+  void TearDown() override { px::UseAvx2(previous_); }
+  int Bytes() const { return std::get<0>(GetParam()); }
+
+ private:
+  bool previous_ = true;
+};
 
 TEST_P(PixelLoops, FillMatchesReference) {
-  int bytes = GetParam();
+  int bytes = Bytes();
   std::mt19937 rng(11 + bytes);
   for (int trial = 0; trial < 60; ++trial) {
     int w = 1 + static_cast<int>(rng() % 70), h = 1 + static_cast<int>(rng() % 5);
@@ -52,7 +63,7 @@ TEST_P(PixelLoops, FillMatchesReference) {
 }
 
 TEST_P(PixelLoops, KeyedCopyMatchesReference) {
-  int bytes = GetParam();
+  int bytes = Bytes();
   std::mt19937 rng(23 + bytes);
   for (int trial = 0; trial < 200; ++trial) {
     int w = 1 + static_cast<int>(rng() % 67), h = 1 + static_cast<int>(rng() % 4);
@@ -80,7 +91,7 @@ TEST_P(PixelLoops, KeyedCopyMatchesReference) {
 }
 
 TEST_P(PixelLoops, PlainCopyMatchesReference) {
-  int bytes = GetParam();
+  int bytes = Bytes();
   std::mt19937 rng(5 + bytes);
   for (int trial = 0; trial < 40; ++trial) {
     int w = 1 + static_cast<int>(rng() % 50), h = 1 + static_cast<int>(rng() % 4);
@@ -94,7 +105,7 @@ TEST_P(PixelLoops, PlainCopyMatchesReference) {
 }
 
 TEST_P(PixelLoops, MappedCopyMatchesReference) {
-  int bytes = GetParam();
+  int bytes = Bytes();
   std::mt19937 rng(31 + bytes);
   for (int trial = 0; trial < 120; ++trial) {
     int sw = 1 + static_cast<int>(rng() % 40), sh = 1 + static_cast<int>(rng() % 6);
@@ -119,7 +130,7 @@ TEST_P(PixelLoops, MappedCopyMatchesReference) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BytesPerPixel, PixelLoops, ::testing::Values(1, 2, 3, 4));
+INSTANTIATE_TEST_SUITE_P(BytesPerPixel, PixelLoops, ::testing::Combine(::testing::Values(1, 2, 3, 4), ::testing::Bool()));
 
 TEST(PixelLoopsEdges, KeyBeyondThePixelSizeKeysNothing) {
   // A 16-bit copy with a key above 0xFFFF: no 16-bit pixel can match it.

@@ -1,6 +1,7 @@
 #include "ddraw/pixels.h"
 
 #include <emmintrin.h>
+#include <immintrin.h>
 
 #include <cstring>
 
@@ -20,6 +21,80 @@ bool Normalize(const Key& in, int bytes, Key* out) {
   if (out->low > out->high || out->low > out->mask) return false;
   if (out->high > top) out->high = top;
   return true;
+}
+
+// 256-bit forms for processors that have them; chosen once at start-up.
+bool& Avx2() {
+  static bool on = __builtin_cpu_supports("avx2");
+  return on;
+}
+
+#define RX_AVX2 __attribute__((target("avx2")))
+
+RX_AVX2 void FillRow16Avx2(uint8_t* p, size_t n, uint16_t v) {
+  const __m256i vv = _mm256_set1_epi16(static_cast<short>(v));
+  size_t i = 0;
+  for (; i + 64 <= n; i += 64) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i), vv);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i + 32), vv);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i + 64), vv);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i + 96), vv);
+  }
+  for (; i + 16 <= n; i += 16) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i), vv);
+  for (; i < n; ++i) memcpy(p + 2 * i, &v, 2);
+}
+
+RX_AVX2 void FillRow32Avx2(uint8_t* p, size_t n, uint32_t v) {
+  const __m256i vv = _mm256_set1_epi32(static_cast<int>(v));
+  size_t i = 0;
+  for (; i + 32 <= n; i += 32) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i), vv);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i + 32), vv);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i + 64), vv);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i + 96), vv);
+  }
+  for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i), vv);
+  for (; i < n; ++i) memcpy(p + 4 * i, &v, 4);
+}
+
+RX_AVX2 void KeyedRow16Avx2(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
+  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
+  const __m256i m = _mm256_set1_epi16(static_cast<short>(k.mask));
+  const __m256i lo = _mm256_set1_epi16(static_cast<short>((k.low ^ 0x8000) & 0xFFFF));
+  const __m256i hi = _mm256_set1_epi16(static_cast<short>((k.high ^ 0x8000) & 0xFFFF));
+  size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 2 * i));
+    __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2 * i));
+    __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
+    __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi16(lo, b), _mm256_cmpgt_epi16(b, hi));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 2 * i), _mm256_blendv_epi8(old, v, keep));
+  }
+  for (; i < n; ++i) {
+    uint16_t v;
+    memcpy(&v, s + 2 * i, 2);
+    if (!k.Transparent(v)) memcpy(d + 2 * i, &v, 2);
+  }
+}
+
+RX_AVX2 void KeyedRow32Avx2(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
+  const __m256i bias = _mm256_set1_epi32(static_cast<int>(0x80000000u));
+  const __m256i m = _mm256_set1_epi32(static_cast<int>(k.mask));
+  const __m256i lo = _mm256_set1_epi32(static_cast<int>(k.low ^ 0x80000000u));
+  const __m256i hi = _mm256_set1_epi32(static_cast<int>(k.high ^ 0x80000000u));
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * i));
+    __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * i));
+    __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
+    __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi32(lo, b), _mm256_cmpgt_epi32(b, hi));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * i), _mm256_blendv_epi8(old, v, keep));
+  }
+  for (; i < n; ++i) {
+    uint32_t v;
+    memcpy(&v, s + 4 * i, 4);
+    if (!k.Transparent(v)) memcpy(d + 4 * i, &v, 4);
+  }
 }
 
 // ---- fills ----
@@ -61,16 +136,11 @@ void FillRow24(uint8_t* p, size_t n, uint32_t v) {
 
 // ---- keyed copies ----
 
-// Writes s where keep is set and leaves d elsewhere; skips the load and blend
-// when the whole block is kept or dropped.
+// Writes s where keep is set and leaves d elsewhere. Without branches: sprite
+// edges make the kept and dropped blocks alternate too irregularly to predict.
 inline void Blend(uint8_t* d, __m128i s, __m128i keep) {
-  int bits = _mm_movemask_epi8(keep);
-  if (bits == 0xFFFF) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), s);
-  } else if (bits != 0) {
-    __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_and_si128(keep, s), _mm_andnot_si128(keep, old)));
-  }
+  __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_and_si128(keep, s), _mm_andnot_si128(keep, old)));
 }
 
 void KeyedRow8(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
@@ -134,6 +204,15 @@ void KeyedRow24(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
   }
 }
 
+void KeyedRow(uint8_t* d, const uint8_t* s, size_t n, int bytes, const Key& k) {
+  switch (bytes) {
+    case 1: KeyedRow8(d, s, n, k); break;
+    case 2: Avx2() ? KeyedRow16Avx2(d, s, n, k) : KeyedRow16(d, s, n, k); break;
+    case 3: KeyedRow24(d, s, n, k); break;
+    default: Avx2() ? KeyedRow32Avx2(d, s, n, k) : KeyedRow32(d, s, n, k); break;
+  }
+}
+
 // ---- mapped copies ----
 
 template <typename T>
@@ -181,6 +260,13 @@ ColumnShape ShapeOf(const int32_t* cols, int w) {
 
 }  // namespace
 
+bool UseAvx2(bool allow) {
+  static const bool supported = __builtin_cpu_supports("avx2");
+  bool was = Avx2();
+  Avx2() = allow && supported;
+  return was;
+}
+
 void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value) {
   if (w <= 0 || h <= 0) return;
   value &= MaxValue(bytes);
@@ -201,9 +287,12 @@ void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value
       continue;
     }
     switch (bytes) {
-      case 2: FillRow16(p, perRow, static_cast<uint16_t>(value)); break;
+      case 2:
+        Avx2() ? FillRow16Avx2(p, perRow, static_cast<uint16_t>(value))
+               : FillRow16(p, perRow, static_cast<uint16_t>(value));
+        break;
       case 3: FillRow24(p, perRow, value); break;
-      default: FillRow32(p, perRow, value); break;
+      default: Avx2() ? FillRow32Avx2(p, perRow, value) : FillRow32(p, perRow, value); break;
     }
   }
 }
@@ -230,12 +319,7 @@ void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t s
   for (int y = 0; y < h; ++y) {
     uint8_t* d = dst + y * dstPitch;
     const uint8_t* s = src + y * srcPitch;
-    switch (bytes) {
-      case 1: KeyedRow8(d, s, n, k); break;
-      case 2: KeyedRow16(d, s, n, k); break;
-      case 3: KeyedRow24(d, s, n, k); break;
-      default: KeyedRow32(d, s, n, k); break;
-    }
+    KeyedRow(d, s, n, bytes, k);
   }
 }
 
@@ -260,12 +344,7 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
       if (!kp) {
         memcpy(d, from, rowBytes);
       } else {
-        switch (bytes) {
-          case 1: KeyedRow8(d, from, static_cast<size_t>(w), k); break;
-          case 2: KeyedRow16(d, from, static_cast<size_t>(w), k); break;
-          case 3: KeyedRow24(d, from, static_cast<size_t>(w), k); break;
-          default: KeyedRow32(d, from, static_cast<size_t>(w), k); break;
-        }
+        KeyedRow(d, from, static_cast<size_t>(w), bytes, k);
       }
       continue;
     }

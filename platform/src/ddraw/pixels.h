@@ -32,6 +32,10 @@ void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t s
 void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
                 const int32_t* cols, const int32_t* rows, const Key* key);
 
+// The fast loops use 256-bit vectors where the processor has them. Tests turn
+// them off to check the 128-bit forms as well; returns the previous setting.
+bool UseAvx2(bool allow);
+
 namespace reference {
 void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value);
 void Copy(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes);
