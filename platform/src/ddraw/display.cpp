@@ -1,4 +1,6 @@
 // The emulated display: mode, focus, vertical blank, presentation.
+#include <emmintrin.h>
+
 #include <algorithm>
 
 #include "ddraw/objects.h"
@@ -8,23 +10,47 @@
 namespace platform::ddraw {
 namespace {
 
+// 16-bit rows to 0x00RRGGBB, eight pixels at a time: each channel is widened to
+// 8 bits by repeating its top bits.
+template <bool k565>
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w) {
+  const __m128i five = _mm_set1_epi16(0x1F), six = _mm_set1_epi16(0x3F);
+  int x = 0;
+  for (; x + 8 <= w; x += 8) {
+    __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * x));
+    __m128i r = _mm_and_si128(_mm_srli_epi16(p, k565 ? 11 : 10), five);
+    __m128i g, b = _mm_and_si128(p, five);
+    r = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
+    b = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
+    if (k565) {
+      g = _mm_and_si128(_mm_srli_epi16(p, 5), six);
+      g = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
+    } else {
+      g = _mm_and_si128(_mm_srli_epi16(p, 5), five);
+      g = _mm_or_si128(_mm_slli_epi16(g, 3), _mm_srli_epi16(g, 2));
+    }
+    __m128i gb = _mm_or_si128(b, _mm_slli_epi16(g, 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_unpacklo_epi16(gb, r));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x + 4), _mm_unpackhi_epi16(gb, r));
+  }
+  for (; x < w; ++x) {
+    uint32_t p = static_cast<uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
+    uint32_t r = k565 ? (p >> 11) & 0x1F : (p >> 10) & 0x1F, b = p & 0x1F;
+    uint32_t g = k565 ? (p >> 5) & 0x3F : (p >> 5) & 0x1F;
+    uint32_t g8 = k565 ? ((g << 2) | (g >> 4)) : ((g << 3) | (g >> 2));
+    dst[x] = (((r << 3) | (r >> 2)) << 16) | (g8 << 8) | ((b << 3) | (b >> 2));
+  }
+}
+
 // Converts one row of raw pixels to 0x00RRGGBB.
 void RowToRgb(const uint8_t* src, uint32_t* dst, int w, const PixelFormat& f, const ColorCodec& codec,
               const uint32_t* palette) {
   if (f.bits == 8) {
     for (int x = 0; x < w; ++x) dst[x] = palette[src[x]];
   } else if (f == PixelFormat::Rgb565()) {
-    for (int x = 0; x < w; ++x) {
-      uint32_t p = static_cast<uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
-      uint32_t r = (p >> 11) & 0x1F, g = (p >> 5) & 0x3F, b = p & 0x1F;
-      dst[x] = (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
-    }
+    Row16ToRgb<true>(src, dst, w);
   } else if (f == PixelFormat::Rgb555()) {
-    for (int x = 0; x < w; ++x) {
-      uint32_t p = static_cast<uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
-      uint32_t r = (p >> 10) & 0x1F, g = (p >> 5) & 0x1F, b = p & 0x1F;
-      dst[x] = (((r << 3) | (r >> 2)) << 16) | (((g << 3) | (g >> 2)) << 8) | ((b << 3) | (b >> 2));
-    }
+    Row16ToRgb<false>(src, dst, w);
   } else if (f.bits == 32 && f.red == 0xFF0000 && f.green == 0xFF00 && f.blue == 0xFF) {
     for (int x = 0; x < w; ++x) dst[x] = ReadPixel(src + 4 * x, 4) & 0xFFFFFF;
   } else if (f.bits == 24 && f.red == 0xFF0000 && f.green == 0xFF00 && f.blue == 0xFF) {
@@ -160,8 +186,14 @@ void Display::Present() {
     return;
   }
   int fw = static_cast<int>(area.Width()), fh = static_cast<int>(area.Height());
-  frame_.assign(static_cast<size_t>(fw) * fh, 0);
   Rect64 shown = area.Intersect({0, 0, p->Width(), p->Height()});
+  bool covered = shown.left == area.left && shown.top == area.top && shown.right == area.right &&
+                 shown.bottom == area.bottom;
+  size_t count = static_cast<size_t>(fw) * fh;
+  if (covered)
+    frame_.resize(count);  // every pixel is written below
+  else
+    frame_.assign(count, 0);  // black where the window reaches past the desktop
   const PixelFormat& f = p->Format();
   ColorCodec codec(f);
   const uint32_t* palette = p->PaletteRgb();
@@ -178,8 +210,7 @@ void Display::Present() {
   frame.width = fw;
   frame.height = fh;
   frame.pitchPixels = fw;
-  if (shown.left == area.left && shown.top == area.top && shown.right == area.right &&
-      shown.bottom == area.bottom) {
+  if (covered) {
     frame.raw = p->Bits() + area.top * p->Pitch() + area.left * bytes;
     frame.rawPitch = p->Pitch();
     frame.rawBitsPerPixel = f.bits;

@@ -1,8 +1,11 @@
 // The real backend: SDL2 windows, events, message boxes, presentation and audio.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <vector>
 
 #include "backend/backend.h"
 #include "backend/sdl/keymap.h"
@@ -16,6 +19,13 @@ using backend::WindowId;
 
 struct Window {
   SDL_Window* window = nullptr;
+  // Frames go to the window's own framebuffer (SDL_GetWindowSurface), scaled
+  // here; the renderer serves only where that framebuffer cannot be had.
+  bool useRenderer = false;
+  SDL_Rect shown{0, 0, 0, 0};  // where the last frame went in the framebuffer
+  SDL_Surface* lastSurface = nullptr;
+  int scaledFrom = 0;             // frame width the column map was made for
+  std::vector<int> columns;       // source column of each shown column
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   int textureWidth = 0;
@@ -29,6 +39,9 @@ class SdlBackend final : public backend::Backend {
   SdlBackend() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // Window framebuffers in the window system's own shared memory, not through
+    // a (possibly software) GL renderer.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
@@ -172,9 +185,9 @@ class SdlBackend final : public backend::Backend {
     if (!w || w->fullScreen == fullScreen) return;
     w->fullScreen = fullScreen;
     if (fullScreen) {
-      // The renderer first: making one may recreate the window, which would
-      // put it back where it was.
-      EnsureRenderer(*w);
+      // A renderer first, if this window uses one: making one may recreate the
+      // window, which would put it back where it was.
+      if (w->useRenderer) EnsureRenderer(*w);
       // Cover the display before asking for the full-screen state: with no
       // window manager to carry that request out (a bare X server) the window
       // would otherwise keep its size while SDL draws for the whole display.
@@ -205,9 +218,84 @@ class SdlBackend final : public backend::Backend {
     return w.renderer != nullptr;
   }
 
+  // Shows the frame in the window's framebuffer: the same size when it fits
+  // exactly, else scaled by nearest pixels with its aspect ratio kept and black
+  // bars. This costs the program one scaling pass a frame, where a renderer on a
+  // software GL (as under Xvfb) costs several.
+  bool PresentToFramebuffer(Window& w, const backend::Frame& frame) {
+    SDL_Surface* target = SDL_GetWindowSurface(w.window);
+    if (!target) return false;
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.pixels), frame.width,
+                                                              frame.height, 32, frame.pitchPixels * 4,
+                                                              SDL_PIXELFORMAT_RGB888);
+    if (!picture) return false;
+    SDL_Rect place{0, 0, frame.width, frame.height};
+    if (target->w != frame.width || target->h != frame.height) {
+      double scale = std::min(static_cast<double>(target->w) / frame.width,
+                              static_cast<double>(target->h) / frame.height);
+      place.w = std::max(1, static_cast<int>(frame.width * scale));
+      place.h = std::max(1, static_cast<int>(frame.height * scale));
+      place.x = (target->w - place.w) / 2;
+      place.y = (target->h - place.h) / 2;
+    }
+    if (target != w.lastSurface || place.x != w.shown.x || place.y != w.shown.y || place.w != w.shown.w ||
+        place.h != w.shown.h) {
+      SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+      w.lastSurface = target;
+      w.shown = place;
+    }
+    int result = 0;
+    uint32_t fmt = target->format->format;
+    bool xrgb = fmt == SDL_PIXELFORMAT_RGB888 || fmt == SDL_PIXELFORMAT_ARGB8888;
+    if (place.w == frame.width && place.h == frame.height) {
+      result = SDL_BlitSurface(picture, nullptr, target, &place);
+    } else if (xrgb && place.x >= 0 && place.y >= 0 && SDL_LockSurface(target) == 0) {
+      ScaleNearest(w, frame, target, place);
+      SDL_UnlockSurface(target);
+    } else {
+      result = SDL_BlitScaled(picture, nullptr, target, &place);
+    }
+    SDL_FreeSurface(picture);
+    if (result != 0) return false;
+    SDL_Rect all{0, 0, target->w, target->h};
+    SDL_UpdateWindowSurfaceRects(w.window, &all, 1);
+    return true;
+  }
+
+  // Nearest-pixel scaling of 0x00RRGGBB pixels into a 32-bit framebuffer: each
+  // shown pixel takes the frame pixel under its centre; a row that samples the
+  // same frame row as the one above is a copy of it.
+  static void ScaleNearest(Window& w, const backend::Frame& frame, SDL_Surface* target, const SDL_Rect& place) {
+    if (w.scaledFrom != frame.width || static_cast<int>(w.columns.size()) != place.w) {
+      w.columns.resize(static_cast<size_t>(place.w));
+      for (int x = 0; x < place.w; ++x)
+        w.columns[static_cast<size_t>(x)] =
+            static_cast<int>((2 * static_cast<int64_t>(x) + 1) * frame.width / (2 * static_cast<int64_t>(place.w)));
+      w.scaledFrom = frame.width;
+    }
+    auto* base = static_cast<uint8_t*>(target->pixels) + place.y * target->pitch + place.x * 4;
+    int previous = -1;
+    for (int y = 0; y < place.h; ++y) {
+      auto* out = reinterpret_cast<uint32_t*>(base + static_cast<ptrdiff_t>(y) * target->pitch);
+      int row = static_cast<int>((2 * static_cast<int64_t>(y) + 1) * frame.height / (2 * static_cast<int64_t>(place.h)));
+      if (row == previous) {
+        memcpy(out, base + static_cast<ptrdiff_t>(y - 1) * target->pitch, static_cast<size_t>(place.w) * 4);
+        continue;
+      }
+      previous = row;
+      const uint32_t* in = frame.pixels + static_cast<ptrdiff_t>(row) * frame.pitchPixels;
+      const int* cols = w.columns.data();
+      for (int x = 0; x < place.w; ++x) out[x] = in[cols[x]];
+    }
+  }
+
   void Present(WindowId id, const backend::Frame& frame) override {
     Window* w = Find(id);
     if (!w || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
+    if (!w->useRenderer) {
+      if (PresentToFramebuffer(*w, frame)) return;
+      w->useRenderer = true;
+    }
     if (!EnsureRenderer(*w)) return;
     if (!w->texture || w->textureWidth != frame.width || w->textureHeight != frame.height) {
       if (w->texture) SDL_DestroyTexture(w->texture);
