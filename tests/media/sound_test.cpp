@@ -381,3 +381,60 @@ TEST_F(SoundTest, ReleaseBuffersKeepsTheCountAndLoadingAgainReplacesTheSample) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GameSamples, TheFourSoundsOfTheGameLoadAndAreHeard) {
+  headless::Reset();
+  Sound sound;
+  sound.Create(MakeWindow());
+  for (const char* name : {"woohoo.wav", "doh.wav", "wall.wav", "paddle.wav"}) {
+    std::string path = std::string(RALLEX_SOURCE_DIR) + "/assets/" + name;
+    SoundBuffer b;
+    ASSERT_EQ(b.LoadFile(&sound, path.c_str(), 1), 1) << name;
+    headless::ClearCapturedAudio();
+    ASSERT_EQ(b.Play(0, 0, 0), 1);
+    headless::AdvanceTime(100);
+    EXPECT_GT(Rms(Channel(0), 0, 4410), 0.01) << name;
+    b.Stop();
+  }
+}
+
+}  // namespace
+
+namespace {
+
+class SoundDuplicates : public SoundTest {};
+
+TEST_F(SoundDuplicates, ASlotWhoseCopyFailsGetsABufferOfItsOwn) {
+  media_test::WriteFile("s.wav", Wav(Dc16(4410, 3000), WavSpec{1, 44100, 16, 0, 16, -1}));
+  SoundBuffer file;
+  headless::FailSoundBufferDuplicates(1);
+  ASSERT_EQ(file.LoadFile(&sound, "s.wav", 3), 1);
+  auto image = media_test::ReadFile("s.wav");
+  SoundBuffer memory;
+  headless::FailSoundBufferDuplicates(2);
+  ASSERT_EQ(memory.LoadMemory(&sound, image.data(), static_cast<uint32_t>(image.size()), 3), 1);
+  for (SoundBuffer* b : {&file, &memory}) {
+    for (int i = 0; i < 3; ++i) ASSERT_NE(b->buffers[i], nullptr) << i;
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(b->Play(0, 0, 0), 1) << i;
+    EXPECT_EQ(b->PlayingCount(), 3) << "every slot plays the sample";
+    b->Stop();
+  }
+  headless::ClearCapturedAudio();
+  for (int i = 0; i < 3; ++i) file.Play(0, 0, 0);
+  headless::AdvanceTime(10);
+  EXPECT_NEAR(Channel(0).back(), 3 * 3000.0 / 32768, 1e-3);
+
+  // The stream loader cannot read its source again: it fails and keeps nothing.
+  FILE* f = fopen("s.wav", "rb");
+  ASSERT_NE(f, nullptr);
+  SoundBuffer stream;
+  headless::FailSoundBufferDuplicates(1);
+  EXPECT_EQ(stream.LoadStream(&sound, f, 2), 0);
+  EXPECT_EQ(stream.buffers, nullptr);
+  EXPECT_EQ(stream.owner, nullptr);
+  fclose(f);
+}
+
+}  // namespace

@@ -115,6 +115,8 @@ void FailAudioOpen(bool fail);
 // The wave, MIDI and auxiliary devices report no volume control and refuse
 // volume changes (Reset gives the control back and every volume to full).
 void MixerWithoutVolumeControl(bool without);
+// The next count DuplicateSoundBuffer calls fail (DSERR_OUTOFMEMORY).
+void FailSoundBufferDuplicates(int count);
 // Every DirectSound buffer becomes lost (as when another program takes the
 // output): it stops, reports DSBSTATUS_BUFFERLOST and refuses to play until
 // restored.

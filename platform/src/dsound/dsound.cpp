@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 
+#include "dsound/dsound_internal.h"
 #include "dsound/mixer.h"
 #include "platform/winuser.h"
 
@@ -25,6 +26,8 @@ constexpr GUID kUnknownIid = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x0
 constexpr GUID kNullGuid = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 // DSDEVID_DefaultPlayback.
 constexpr GUID kDefaultPlayback = {0xDEF00000, 0x9C6D, 0x47ED, {0xAA, 0xF1, 0x4D, 0xDA, 0x8F, 0x2B, 0x5C, 0x03}};
+
+int failingDuplicates = 0;
 
 constexpr DWORD kKnownFlags = DSBCAPS_PRIMARYBUFFER | DSBCAPS_STATIC | DSBCAPS_LOCHARDWARE | DSBCAPS_LOCSOFTWARE |
                               DSBCAPS_CTRL3D | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME |
@@ -377,6 +380,10 @@ class Device final : public IDirectSound {
     auto* source = dynamic_cast<Buffer*>(original);
     if (!source) return DSERR_INVALIDPARAM;
     if (source->Lost()) return DSERR_BUFFERLOST;
+    if (failingDuplicates > 0) {
+      --failingDuplicates;
+      return DSERR_OUTOFMEMORY;
+    }
     Buffer* copy = source->Duplicate();
     if (!copy) return DSERR_OUTOFMEMORY;
     *duplicate = copy;
@@ -406,6 +413,9 @@ class Device final : public IDirectSound {
 };
 
 }  // namespace
+
+void FailDuplicates(int count) { failingDuplicates = count; }
+
 }  // namespace platform::dsound
 
 HRESULT DirectSoundCreate(const GUID* device, LPDIRECTSOUND* directSound, LPUNKNOWN outer) {

@@ -9,6 +9,7 @@
 #include "backend/backend.h"
 #include "ddraw/testing.h"
 #include "dinput/hub.h"
+#include "dsound/dsound_internal.h"
 #include "dsound/mixer.h"
 #include "kernel/debug.h"
 #include "platform/winuser.h"
@@ -271,6 +272,7 @@ void Reset() {
   platform::kernel::ClearDebugLines();
   platform::dinput::ResetForTests();
   platform::winmm::ResetMixerLines();
+  platform::dsound::FailDuplicates(0);
   ResetStateKeepingAudio();
   platform::ddraw::testing::Reset();
 }
@@ -400,6 +402,7 @@ int64_t AudioFrameAt(uint32_t ms) {
 }
 void FailAudioOpen(bool fail) { S().failAudioOpen = fail; }
 void MixerWithoutVolumeControl(bool without) { platform::winmm::SetVolumeControl(!without); }
+void FailSoundBufferDuplicates(int count) { platform::dsound::FailDuplicates(count); }
 void LoseSoundBuffers() { platform::audio::Mixer::Get().LoseAll(); }
 
 void FailNextDeviceRead(int32_t result, InputDevice device) {
