@@ -10,6 +10,7 @@
 
 #include "dsound/mixer.h"
 #include "media/media_test_util.h"
+#include "media/music.h"
 #include "media/sound.h"
 #include "platform/windows.h"
 #include "sound_test_util.h"
@@ -95,6 +96,37 @@ TEST(DiskAudio, TwoSamplesAreWrittenAsADeviceWouldPlayThem) {
   EXPECT_NEAR(static_cast<double>(s - f) / rate, 0.6, 0.15) << "played 600 ms after the first";
   EXPECT_NEAR(ToneFrequency(left, s, s + window40 - rate / 100, rate), 440.0, 2.0);
   EXPECT_NEAR(static_cast<double>(LastSound(left, 0.02f) - static_cast<int64_t>(s)) / rate, 0.4, 0.01);
+}
+
+TEST(DiskAudio, MidiMusicIsWrittenAndItsEndNotified) {
+  media_test::ScopedWorkDir dir;
+  const std::string raw = dir.path() + "/music.raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  media_test::WriteFile("tune.mid", Smf({60, 64, 67, 72}, 240));  // a second
+  HWND window = MakeWindow();
+  ASSERT_NE(window, nullptr);
+  int rate = 0;
+  bool notified = false;
+  {
+    Music music(window);
+    ASSERT_EQ(music.Start("tune.mid"), 1);
+    rate = platform::audio::Mixer::Get().Rate();
+    for (int i = 0; i < 200 && !notified; ++i) {
+      MSG msg;
+      while (PeekMessageA(&msg, window, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE))
+        notified = notified || msg.wParam == MCI_NOTIFY_SUCCESSFUL;
+      Sleep(10);
+    }
+  }
+  DestroyWindow(window);
+  EXPECT_TRUE(notified) << "the end of the piece is posted while messages are pumped";
+  char command[512];
+  snprintf(command, sizeof command, "sox -t raw -r %d -e signed -b 16 -c 2 '%s' -n stat 2>&1", rate, raw.c_str());
+  std::string stat = Output(command);
+  EXPECT_GT(StatValue(stat, "Length (seconds)"), 0.7) << stat;
+  EXPECT_GT(StatValue(stat, "RMS     amplitude"), 0.005) << "the synthesiser is heard\n" << stat;
 }
 
 }  // namespace
