@@ -13,6 +13,15 @@ pid=$!
 trap 'kill "$pid" 2>/dev/null || true; cleanup' EXIT
 id="$(wait_for_window "Input View" 10)" || fail "no window captioned Input View appeared"
 
+# On failure, show what inputview printed last.
+fail_shown() {
+  echo "--- inputview output (last 8 lines):" >&2
+  tail -n 8 "$OUT" >&2 || true
+  echo "--- inputview errors:" >&2
+  cat "$WORK/err.txt" >&2 || true
+  fail "$@"
+}
+
 # last_line PATTERN SECONDS: waits for the newest output line to match.
 last_line() {
   local pattern="$1" seconds="$2" line=""
@@ -28,9 +37,9 @@ last_line() {
 # The devices are foreground devices: they wait for the window to have the focus.
 if ! last_line '^frame=' 5; then
   xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowactivate --sync "$id" 2>/dev/null || true
-  last_line '^frame=' 5 || fail "inputview never got its devices: $(head -n 3 "$OUT") $(cat "$WORK/err.txt")"
+  last_line '^frame=' 5 || fail_shown "inputview never got its devices: $(head -n 3 "$OUT") $(cat "$WORK/err.txt")"
 fi
-grep -q '^ready' "$OUT" || fail "no ready line"
+grep -q '^ready' "$OUT" || fail_shown "no ready line"
 
 # Mouse: five moves of 400 to the right on a 1280-wide screen.
 expected_x=(500 900 1300 1700 1899)
@@ -38,17 +47,17 @@ for i in 0 1 2 3 4; do
   xdotool mousemove_relative -- 400 0
   free=$(((i + 1) * 400))
   last_line "mouse=${expected_x[$i]},100 free=${free},0 " 3 ||
-    fail "after move $((i + 1)) expected mouse=${expected_x[$i]},100 free=${free},0"
+    fail_shown "after move $((i + 1)) expected mouse=${expected_x[$i]},100 free=${free},0"
 done
 echo "ok: relative motion counted past the screen edge, clamped at 1899"
 xdotool mousemove_relative -- -50 -30
-last_line "mouse=1849,70 free=1950,-30 " 3 || fail "moving back should leave the limit at once"
+last_line "mouse=1849,70 free=1950,-30 " 3 || fail_shown "moving back should leave the limit at once"
 
 for button in 1:100 3:010 2:001; do
   xdotool mousedown "${button%%:*}"
-  last_line "buttons=${button##*:} " 3 || fail "mouse button ${button%%:*} not seen as ${button##*:}"
+  last_line "buttons=${button##*:} " 3 || fail_shown "mouse button ${button%%:*} not seen as ${button##*:}"
   xdotool mouseup "${button%%:*}"
-  last_line "buttons=000 " 3 || fail "mouse button ${button%%:*} not released"
+  last_line "buttons=000 " 3 || fail_shown "mouse button ${button%%:*} not released"
 done
 echo "ok: mouse buttons"
 
@@ -74,13 +83,13 @@ for entry in "${keys[@]}"; do
   key="${entry%%|*}"
   want="${entry#*|}"
   xdotool keydown "$key"
-  last_line "keys=.*$want" 3 || { xdotool keyup "$key"; fail "key $key not shown as $want"; }
+  last_line "keys=.*$want" 3 || { xdotool keyup "$key"; fail_shown "key $key not shown as $want"; }
   xdotool keyup "$key"
-  last_line 'keys=$' 3 || fail "key $key stayed down"
+  last_line 'keys=$' 3 || fail_shown "key $key stayed down"
 done
 echo "ok: ${#keys[@]} keys with their codes and names"
 
-"$BUILD_DIR/tests/wm_close" "$id" || fail "could not close the window"
+"$BUILD_DIR/tests/wm_close" "$id" || fail_shown "could not close the window"
 wait_exit "$pid" 5
-[ "$EXIT_STATUS" = "0" ] || fail "inputview exit status $EXIT_STATUS: $(cat "$WORK/err.txt")"
+[ "$EXIT_STATUS" = "0" ] || fail_shown "inputview exit status $EXIT_STATUS: $(cat "$WORK/err.txt")"
 echo "ok: closed"

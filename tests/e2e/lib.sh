@@ -20,7 +20,12 @@ start_xvfb() {
       XVFB_PID=$!
       export DISPLAY=":$n"
       for _ in $(seq 1 50); do
-        if xdpyinfo >/dev/null 2>&1; then return 0; fi
+        # Another script may have taken the same number at the same moment:
+        # the display is ours only if the server's lock file names our server.
+        if xdpyinfo >/dev/null 2>&1; then
+          if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$XVFB_PID" ]; then return 0; fi
+          break
+        fi
         if ! kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
         sleep 0.1
       done
