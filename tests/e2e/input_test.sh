@@ -11,7 +11,11 @@ OUT="$WORK/out.txt"
 "$BUILD_DIR/tools/inputview" 60 >"$OUT" 2>"$WORK/err.txt" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; cleanup' EXIT
-id="$(wait_for_window "Input View" 10)" || fail "no window captioned Input View appeared"
+id="$(wait_for_window "Input View" 20)" || {
+  state=ended
+  if kill -0 "$pid" 2>/dev/null; then state=running; fi
+  fail "no window captioned Input View appeared (inputview $state; display $DISPLAY): $(cat "$WORK/err.txt" "$OUT")"
+}
 
 # On failure, show what inputview printed last.
 fail_shown() {
