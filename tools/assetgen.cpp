@@ -210,12 +210,12 @@ Image MakeBall() {
       double diffuse = std::max(0.0, (dx * lx + dy * ly + nz * lz) / ll);
       // Reflection of the light around the normal, seen from the front.
       double rz = 2.0 * nz * (dx * lx + dy * ly + nz * lz) / ll - lz / ll;
-      double spec = std::pow(std::max(0.0, rz), 24.0);
+      double specular = std::pow(std::max(0.0, rz), 24.0);
       double light = 0.34 + 0.86 * diffuse;
       double r = 255 * light, g = 165 * light, b = 30 * light;
-      r += 255 * spec;
-      g += 255 * spec;
-      b += 220 * spec;
+      r += 255 * specular;
+      g += 255 * specular;
+      b += 220 * specular;
       uint32_t c = Rgb(r, g, b);
       if (d2 > 0.86) c = Mix(c, 0x5A2404, 0.7);  // rim
       img.at(x, y) = c;
