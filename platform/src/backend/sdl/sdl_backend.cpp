@@ -131,6 +131,15 @@ class SdlBackend final : public backend::Backend {
       if (visible) {
         SDL_ShowWindow(w->window);
         SDL_RaiseWindow(w->window);
+        // On the platform, showing a new window of the foreground program
+        // activates it before ShowWindow returns, and programs create their
+        // foreground input devices right after. The window system hands out
+        // the focus a little later, so wait for it briefly. Events stay queued.
+        for (uint64_t until = SDL_GetTicks64() + 500; SDL_GetTicks64() < until;) {
+          SDL_PumpEvents();
+          if (SDL_GetWindowFlags(w->window) & SDL_WINDOW_INPUT_FOCUS) break;
+          SDL_Delay(5);
+        }
       } else {
         SDL_HideWindow(w->window);
       }
