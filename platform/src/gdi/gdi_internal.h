@@ -15,8 +15,9 @@ namespace platform::gdi {
 
 class FontInstance;  // a face at one size, with its glyph cache (font.cpp)
 
-// Pixels owned by a bitmap object: 32 bits a pixel, 0x00RRGGBB (bytes blue,
-// green, red, unused), top row first, rows packed (pitch = width * 4). Shared so
+// Pixels owned by a bitmap object: 32 bits a pixel, 0xAARRGGBB (bytes blue,
+// green, red, then the alpha of pictures that carry one, else 0), top row
+// first, rows packed (pitch = width * 4). Copies use only the colour bytes. Shared so
 // that a bitmap deleted while a memory DC still holds it stays valid until the
 // DC lets it go.
 struct BitmapPixels {
