@@ -287,7 +287,9 @@ TEST_F(DDrawTest, FocusLossInFullScreenLosesTheDisplayUntilItComesBack) {
   EXPECT_EQ(back->IsLost(), DDERR_SURFACELOST);
   EXPECT_EQ(sprite->IsLost(), DDERR_SURFACELOST);
   EXPECT_EQ(kept->IsLost(), DD_OK);
+  uint32_t before = platform::headless::Now();
   EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACELOST);
+  EXPECT_GT(platform::headless::Now(), before) << "a lost display still paces a waiting flip";
   EXPECT_EQ(back->BltFast(0, 0, sprite, nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);
   EXPECT_EQ(front->Restore(), DDERR_WRONGMODE) << "nothing comes back while another program has the display";
   EXPECT_EQ(sprite->Restore(), DDERR_WRONGMODE);

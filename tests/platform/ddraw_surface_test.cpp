@@ -216,6 +216,14 @@ TEST_F(DDrawTest, DeviceContextDrawsIntoTheSurface) {
   ASSERT_EQ(s->ReleaseDC(dc), DD_OK);
   EXPECT_EQ(s->ReleaseDC(dc), DDERR_NODC);
   EXPECT_EQ(Get(s, 3, 2), 0xF800u);
+
+  // An 8-bit surface without a palette of its own draws through the colours it
+  // is shown with: pure blue is entry 3 of the default colours.
+  auto* eight = Make(4, 4, 8);
+  ASSERT_EQ(eight->GetDC(&dc), DD_OK);
+  SetPixel(dc, 1, 1, RGB(0, 0, 255));
+  ASSERT_EQ(eight->ReleaseDC(dc), DD_OK);
+  EXPECT_EQ(Get(eight, 1, 1), 3u);
 }
 
 }  // namespace

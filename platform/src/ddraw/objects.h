@@ -1,5 +1,29 @@
 // The DirectDraw objects behind the interfaces: the device, surfaces, palettes
 // and clippers, and the one emulated display they share.
+//
+// How this DirectDraw behaves where the platform leaves room:
+// - The desktop is 32-bit X8R8G8B8 (as GDI reports it). Before a mode is set,
+//   the display is the desktop: a surface created without a pixel format takes
+//   the display's format, 32 bits until SetDisplayMode and the mode's after.
+// - Modes: 320x240, 640x480, 800x600, 1024x768, 1280x1024 and the desktop's own
+//   size, each at 8 (palettized), 16 (5-6-5), 24 and 32 bits, 60 Hz. Setting
+//   one needs the exclusive level; changing it loses video memory.
+// - Drivers: the primary display driver (no identifier, "display" /
+//   "Primary Display Driver"), and with DDENUM_NONDISPLAYDEVICES a second one
+//   with an identifier of its own that drives the same display.
+// - Memory: 256 MB of emulated video memory. Video-memory surfaces, driver's-
+//   choice surfaces placed there, and the display's own surfaces can be lost;
+//   system memory never is. A lost surface keeps its memory (a caller may still
+//   hold a locked pointer) and comes back zeroed from Restore.
+// - Focus: in exclusive mode, losing the focus loses the display and all video
+//   memory; Restore answers DDERR_WRONGMODE until the focus is back, as it does
+//   for a primary surface made for another mode.
+// - Copies clip to both surfaces (and to the destination's clipper window) and
+//   copy what is inside; empty or inverted rectangles are DDERR_INVALIDRECT.
+//   A source key is compared on the colour bits only; a key range runs from low
+//   to high inclusive, and a high below low means the single colour low.
+// - The vertical blank n of the emulated display is at floor(n * 1000 / 60) ms
+//   of the backend clock; waiting for it sleeps.
 #pragma once
 
 #include <cstdint>
@@ -131,6 +155,7 @@ class Surface final : public IDirectDrawSurface4 {
   size_t MemoryBytes() const { return static_cast<size_t>(pitch_) * height_; }
   // The colours an 8-bit surface shows as: its palette, else the display's.
   const uint32_t* PaletteRgb() const;
+  const PALETTEENTRY* PaletteEntries() const;
 
   void MarkLost() { lost_ = true; }
   // Back buffers joined to a flipping chain's front.

@@ -81,6 +81,22 @@ const uint32_t* Surface::PaletteRgb() const {
   return DefaultPaletteRgb();
 }
 
+const PALETTEENTRY* Surface::PaletteEntries() const {
+  if (palette_) return palette_->Entries();
+  Surface* primary = Display::Get().Primary();
+  if (primary && primary != this && primary->palette_) return primary->palette_->Entries();
+  static const auto fallback = [] {
+    struct T {
+      PALETTEENTRY e[256];
+    } t{};
+    const uint32_t* rgb = DefaultPaletteRgb();
+    for (int i = 0; i < 256; ++i)
+      t.e[i] = {static_cast<BYTE>(rgb[i] >> 16), static_cast<BYTE>(rgb[i] >> 8), static_cast<BYTE>(rgb[i]), 0};
+    return t;
+  }();
+  return fallback.e;
+}
+
 void Surface::Changed() {
   Display& d = Display::Get();
   if (d.Primary() == this) d.Present();
@@ -169,7 +185,7 @@ HRESULT Surface::GetDC(HDC* dc) {
   target.redMask = format_.red;
   target.greenMask = format_.green;
   target.blueMask = format_.blue;
-  if (format_.Palettized()) target.palette = palette_ ? palette_->Entries() : nullptr;
+  if (format_.Palettized()) target.palette = PaletteEntries();
   HDC made = platform::gdi::CreateSurfaceDC(target);
   if (!made) return DDERR_CANTCREATEDC;
   dc_ = made;
@@ -280,11 +296,16 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE4 target, DWORD flags) {
   if (role_ != Role::Primary || backs_.empty()) return DDERR_NOTFLIPPABLE;
   if (target && target != backs_.front()) return DDERR_INVALIDPARAMS;
   std::vector<Surface*> chain = Chain();
-  for (Surface* s : chain)
-    if (s->lost_) return DDERR_SURFACELOST;
+  Display& d = Display::Get();
+  for (Surface* s : chain) {
+    if (!s->lost_) continue;
+    // A program whose display is gone keeps its pace: a waiting flip still
+    // waits for the blank, so that a frame loop does not spin meanwhile.
+    if ((flags & DDFLIP_WAIT) && !(flags & DDFLIP_NOVSYNC)) d.WaitForBlank();
+    return DDERR_SURFACELOST;
+  }
   for (Surface* s : chain)
     if (s->Busy()) return DDERR_SURFACEBUSY;
-  Display& d = Display::Get();
   backend::Backend& b = backend::Instance();
   if (!(flags & DDFLIP_NOVSYNC)) {
     if (flags & DDFLIP_WAIT) {
