@@ -11,8 +11,6 @@
 namespace platform::ddraw {
 namespace {
 
-constexpr IID kIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
 // The drivers: the primary display driver, and a second driver with an
 // identifier of its own that reaches the same display (reported among the
 // non-display devices, so that driver selection has something to select).
@@ -92,7 +90,7 @@ Device::~Device() {
 HRESULT Device::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  if (riid == kIUnknown || riid == IID_IDirectDraw) {
+  if (riid == IID_IUnknown || riid == IID_IDirectDraw) {
     *object = static_cast<IDirectDraw*>(this);
   } else if (riid == IID_IDirectDraw4) {
     *object = static_cast<IDirectDraw4*>(this);

@@ -4,10 +4,6 @@
 #include "ddraw/objects.h"
 
 namespace platform::ddraw {
-namespace {
-constexpr IID kIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-}
-
 Palette::Palette(DWORD caps, const PALETTEENTRY* entries) : caps_(caps) {
   memcpy(entries_, entries, sizeof(entries_));
   for (int i = 0; i < 256; ++i)
@@ -18,7 +14,7 @@ Palette::Palette(DWORD caps, const PALETTEENTRY* entries) : caps_(caps) {
 HRESULT Palette::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  if (riid != kIUnknown && riid != IID_IDirectDrawPalette) return E_NOINTERFACE;
+  if (riid != IID_IUnknown && riid != IID_IDirectDrawPalette) return E_NOINTERFACE;
   *object = static_cast<IDirectDrawPalette*>(this);
   AddRef();
   return S_OK;
@@ -57,7 +53,7 @@ HRESULT Palette::SetEntries(DWORD, DWORD start, DWORD count, LPPALETTEENTRY entr
 HRESULT Clipper::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  if (riid != kIUnknown && riid != IID_IDirectDrawClipper) return E_NOINTERFACE;
+  if (riid != IID_IUnknown && riid != IID_IDirectDrawClipper) return E_NOINTERFACE;
   *object = static_cast<IDirectDrawClipper*>(this);
   AddRef();
   return S_OK;

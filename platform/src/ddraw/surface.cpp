@@ -8,10 +8,6 @@
 #include "gdi/surface_dc.h"
 
 namespace platform::ddraw {
-namespace {
-constexpr IID kIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-}
-
 Surface::Surface(Role role, int width, int height, int pitch, const PixelFormat& format, PixelMemory memory,
                  bool video, DWORD caps)
     : role_(role),
@@ -47,7 +43,7 @@ Surface::~Surface() {
 HRESULT Surface::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  if (riid != kIUnknown && riid != IID_IDirectDrawSurface4) return E_NOINTERFACE;
+  if (riid != IID_IUnknown && riid != IID_IDirectDrawSurface4) return E_NOINTERFACE;
   *object = static_cast<IDirectDrawSurface4*>(this);
   AddRef();
   return S_OK;

@@ -14,8 +14,6 @@ const GUID kJoystickProduct = {0x6F1D2B72, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x52, 0x
 
 namespace {
 
-constexpr IID kIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
 DWORD StateSize(Kind kind) {
   switch (kind) {
     case Kind::Keyboard:
@@ -86,7 +84,7 @@ HRESULT Device::QueryInterface(REFIID riid, void** object) {
   *object = nullptr;
   if (riid == IID_IDirectInputDevice2A && kind_ == Kind::Joystick && TheHub().faults.failInterface)
     return E_NOINTERFACE;
-  if (riid == kIUnknown || riid == IID_IDirectInputDeviceA || riid == IID_IDirectInputDevice2A) {
+  if (riid == IID_IUnknown || riid == IID_IDirectInputDeviceA || riid == IID_IDirectInputDevice2A) {
     *object = static_cast<IDirectInputDevice2A*>(this);
     AddRef();
     return S_OK;

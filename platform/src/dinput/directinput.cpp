@@ -6,14 +6,12 @@
 namespace platform::dinput {
 namespace {
 
-constexpr IID kIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
 class DirectInput final : public IDirectInputA {
  public:
   HRESULT QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (riid != kIUnknown && riid != IID_IDirectInputA) return E_NOINTERFACE;
+    if (riid != IID_IUnknown && riid != IID_IDirectInputA) return E_NOINTERFACE;
     *object = static_cast<IDirectInputA*>(this);
     AddRef();
     return S_OK;

@@ -22,7 +22,6 @@ namespace {
 
 using audio::Mixer;
 
-constexpr GUID kUnknownIid = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr GUID kNullGuid = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 // DSDEVID_DefaultPlayback.
 constexpr GUID kDefaultPlayback = {0xDEF00000, 0x9C6D, 0x47ED, {0xAA, 0xF1, 0x4D, 0xDA, 0x8F, 0x2B, 0x5C, 0x03}};
@@ -109,7 +108,7 @@ class Buffer final : public IDirectSoundBuffer {
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
-    if (riid == IID_IDirectSoundBuffer || riid == kUnknownIid) {
+    if (riid == IID_IDirectSoundBuffer || riid == IID_IUnknown) {
       AddRef();
       *object = static_cast<IDirectSoundBuffer*>(this);
       return S_OK;
@@ -320,7 +319,7 @@ class Device final : public IDirectSound {
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
-    if (riid == IID_IDirectSound || riid == kUnknownIid) {
+    if (riid == IID_IDirectSound || riid == IID_IUnknown) {
       AddRef();
       *object = static_cast<IDirectSound*>(this);
       return S_OK;
