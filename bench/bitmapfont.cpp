@@ -7,7 +7,7 @@
 #ifdef RALLEX_HAVE_SDL_TTF
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
+#include "fontfile.h"
 #endif
 
 #include <string>
@@ -21,27 +21,6 @@ namespace {
 
 const char kText[] = "Your Score: 7   Computer: 10 !";
 static_assert(sizeof kText - 1 == 30);
-
-#ifdef RALLEX_HAVE_SDL_TTF
-std::string FontFile(const char* family) {
-  std::string path;
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  if (!config) return path;
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
-  FcConfigSubstitute(config, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(config, pattern, &result);
-  if (match) {
-    FcChar8* file = nullptr;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) path = reinterpret_cast<char*>(file);
-    FcPatternDestroy(match);
-  }
-  FcPatternDestroy(pattern);
-  FcConfigDestroy(config);
-  return path;
-}
-#endif
 
 HWND MakeWindow() {
   WNDCLASSA wc{};

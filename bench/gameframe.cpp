@@ -20,7 +20,7 @@
 #ifdef RALLEX_HAVE_SDL_TTF
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
+#include "fontfile.h"
 #endif
 
 namespace {
@@ -42,25 +42,6 @@ void BM_GameFrame(benchmark::State& state) {
 BENCHMARK(BM_GameFrame)->Unit(benchmark::kMicrosecond);
 
 #ifdef RALLEX_HAVE_SDL_TTF
-std::string FontFile(const char* family) {
-  std::string path;
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  if (!config) return path;
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
-  FcConfigSubstitute(config, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(config, pattern, &result);
-  if (match) {
-    FcChar8* file = nullptr;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) path = reinterpret_cast<char*>(file);
-    FcPatternDestroy(match);
-  }
-  FcPatternDestroy(pattern);
-  FcConfigDestroy(config);
-  return path;
-}
-
 // An image converted to the frame's format, with its top-left pixel as colour key.
 SDL_Surface* LoadSprite(const char* file, bool keyed) {
   SDL_Surface* loaded = SDL_LoadBMP(file);

@@ -10,7 +10,7 @@
 #ifdef RALLEX_HAVE_PEERS
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
+#include "fontfile.h"
 #include <pixman.h>
 #endif
 
@@ -144,21 +144,6 @@ void BM_ReadBmp_Gdi(benchmark::State& state) {
 BENCHMARK(BM_ReadBmp_Gdi);
 
 #ifdef RALLEX_HAVE_PEERS
-std::string FontFile(const char* family) {
-  std::string path;
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
-    FcChar8* file = nullptr;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) path = reinterpret_cast<char*>(file);
-    FcPatternDestroy(match);
-  }
-  FcPatternDestroy(pattern);
-  return path;
-}
-
 void BM_TextOut_SdlTtf(benchmark::State& state) {
   SDL_Init(0);
   TTF_Init();
