@@ -24,6 +24,9 @@ struct Window {
   bool useRenderer = false;
   SDL_Rect shown{0, 0, 0, 0};  // where the last frame went in the framebuffer
   SDL_Surface* lastSurface = nullptr;
+  // The frame's pixels wrapped as an SDL surface, kept while the frame keeps
+  // its memory and size, so that SDL's blit mapping is made once, not per frame.
+  SDL_Surface* picture = nullptr;
   int scaledFrom = 0;             // frame width the column map was made for
   std::vector<int> columns;       // source column of each shown column
   SDL_Renderer* renderer = nullptr;
@@ -234,9 +237,12 @@ class SdlBackend final : public backend::Backend {
   bool PresentToFramebuffer(Window& w, const backend::Frame& frame) {
     SDL_Surface* target = SDL_GetWindowSurface(w.window);
     if (!target) return false;
-    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.pixels), frame.width,
-                                                              frame.height, 32, frame.pitchPixels * 4,
-                                                              SDL_PIXELFORMAT_RGB888);
+    if (target != w.lastSurface && w.picture) {
+      // A new framebuffer: the picture's blit mapping was made for the old one.
+      SDL_FreeSurface(w.picture);
+      w.picture = nullptr;
+    }
+    SDL_Surface* picture = Picture(w, frame);
     if (!picture) return false;
     SDL_Rect place{0, 0, frame.width, frame.height};
     if (target->w != frame.width || target->h != frame.height) {
@@ -264,11 +270,21 @@ class SdlBackend final : public backend::Backend {
     } else {
       result = SDL_BlitScaled(picture, nullptr, target, &place);
     }
-    SDL_FreeSurface(picture);
     if (result != 0) return false;
     SDL_Rect all{0, 0, target->w, target->h};
     SDL_UpdateWindowSurfaceRects(w.window, &all, 1);
     return true;
+  }
+
+  static SDL_Surface* Picture(Window& w, const backend::Frame& frame) {
+    SDL_Surface* p = w.picture;
+    if (p && p->pixels == frame.pixels && p->w == frame.width && p->h == frame.height &&
+        p->pitch == frame.pitchPixels * 4)
+      return p;
+    if (p) SDL_FreeSurface(p);
+    w.picture = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.pixels), frame.width, frame.height,
+                                                   32, frame.pitchPixels * 4, SDL_PIXELFORMAT_RGB888);
+    return w.picture;
   }
 
   // Nearest-pixel scaling of 0x00RRGGBB pixels into a 32-bit framebuffer: each
@@ -409,6 +425,7 @@ class SdlBackend final : public backend::Backend {
   }
 
   static void Destroy(Window& w) {
+    if (w.picture) SDL_FreeSurface(w.picture);
     if (w.texture) SDL_DestroyTexture(w.texture);
     if (w.renderer) SDL_DestroyRenderer(w.renderer);
     if (w.window) SDL_DestroyWindow(w.window);
