@@ -312,21 +312,19 @@ HRESULT Surface::DrawScaled(int32_t x, int32_t y, float factor, Surface* destina
 // The two leading values are not used: the mirrored picture lands on the
 // destination's rectangle equal to SrcRect.
 HRESULT Surface::DrawMirroredH(int32_t, int32_t, Surface* destination) {
-  if (!destination || !destination->ddSurface) return DDERR_INVALIDPARAMS;
-  DDBLTFX fx;
-  memset(&fx, 0, sizeof fx);
-  fx.dwSize = sizeof fx;
-  fx.dwDDFX = DDBLTFX_MIRRORLEFTRIGHT;
-  RECT target = SrcRect;
-  return destination->ddSurface->Blt(&target, ddSurface, &SrcRect, DDBLT_DDFX | DDBLT_WAIT, &fx);
+  return DrawMirrored(destination, DDBLTFX_MIRRORLEFTRIGHT);
 }
 
 HRESULT Surface::DrawMirroredV(int32_t, int32_t, Surface* destination) {
+  return DrawMirrored(destination, DDBLTFX_MIRRORUPDOWN);
+}
+
+HRESULT Surface::DrawMirrored(Surface* destination, DWORD mirror) {
   if (!destination || !destination->ddSurface) return DDERR_INVALIDPARAMS;
   DDBLTFX fx;
   memset(&fx, 0, sizeof fx);
   fx.dwSize = sizeof fx;
-  fx.dwDDFX = DDBLTFX_MIRRORUPDOWN;
+  fx.dwDDFX = mirror;
   RECT target = SrcRect;
   return destination->ddSurface->Blt(&target, ddSurface, &SrcRect, DDBLT_DDFX | DDBLT_WAIT, &fx);
 }

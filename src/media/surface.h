@@ -156,6 +156,8 @@ class Surface {
  private:
   // A copy that met DDERR_SURFACELOST restores this surface (the source).
   HRESULT AfterCopy(HRESULT result);
+  // The mirrored copies: onto the destination's rectangle equal to SrcRect.
+  HRESULT DrawMirrored(Surface* destination, DWORD mirror);
   // Gives back an outstanding device context and releases the DirectDraw surface.
   void ReleaseInterface();
   // The state after a successful creation.
