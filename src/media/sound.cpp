@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <new>
@@ -35,6 +36,180 @@ void ReportShortRead(const void* locked, DWORD length, const FILE* file) {
   wsprintfA(line, "Data : %d, dwdata: %d, fp: %d", static_cast<int>(reinterpret_cast<intptr_t>(locked)),
             static_cast<int>(length), static_cast<int>(reinterpret_cast<intptr_t>(file)));
   OutputDebugStringA(line);
+}
+
+// What the loaders take from a WAV sound's header.
+struct WaveFormat {
+  uint32_t dataSize = 0;
+  uint32_t samplesPerSecond = 0;
+  uint16_t bitsPerSample = 0;
+  uint16_t blockAlign = 0;
+  uint16_t channels = 0;
+};
+
+constexpr uint16_t kFormatPcm = 1;
+constexpr uint16_t kFormatExtensible = 0xFFFE;
+// The extensible format's PCM sub-format after its leading 16-bit tag.
+constexpr uint8_t kPcmGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                      0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Le32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+
+// The layout most files have: a 16-byte PCM format chunk first, the data chunk
+// right after it. Such a sound is read at fixed offsets.
+bool IsCanonical(const WaveHeader& h) {
+  return memcmp(h.riff, "RIFF", 4) == 0 && memcmp(h.wave, "WAVE", 4) == 0 && memcmp(h.formatId, "fmt ", 4) == 0 &&
+         h.formatSize == 16 && h.formatTag == kFormatPcm && memcmp(h.dataId, "data", 4) == 0;
+}
+
+WaveFormat FormatOf(const WaveHeader& h) {
+  WaveFormat f;
+  f.dataSize = h.dataSize;
+  f.samplesPerSecond = h.samplesPerSecond;
+  f.bitsPerSample = h.bitsPerSample;
+  f.blockAlign = h.blockAlign;
+  f.channels = h.channels;
+  return f;
+}
+
+// Where the chunk walk reads the bytes after the header: an open file, from
+// where the header ended.
+class FileSource {
+ public:
+  // left: bytes the file holds after the header, or -1 when that is unknown.
+  FileSource(FILE* file, long long left) : file_(file), left_(left) {}
+  uint64_t Left() const { return left_ < 0 ? UINT64_MAX : static_cast<uint64_t>(left_); }
+  bool Read(void* to, size_t bytes) {
+    if (fread(to, bytes, 1, file_) != 1) return false;
+    if (left_ >= 0) left_ -= static_cast<long long>(bytes);
+    return true;
+  }
+  bool Skip(uint64_t bytes) {
+    if (left_ >= 0) {
+      // A regular file: seek, within what it holds.
+      if (bytes > static_cast<uint64_t>(left_) || fseek(file_, static_cast<long>(bytes), SEEK_CUR) != 0) return false;
+      left_ -= static_cast<long long>(bytes);
+      return true;
+    }
+    uint8_t scratch[512];
+    while (bytes > 0) {
+      size_t step = bytes < sizeof scratch ? static_cast<size_t>(bytes) : sizeof scratch;
+      if (fread(scratch, step, 1, file_) != 1) return false;
+      bytes -= step;
+    }
+    return true;
+  }
+
+ private:
+  FILE* file_;
+  long long left_;
+};
+
+// A memory image of size bytes, read from after the header.
+class MemorySource {
+ public:
+  MemorySource(const uint8_t* data, uint32_t size) : data_(data), size_(size), at_(sizeof(WaveHeader)) {}
+  uint64_t Left() const { return size_ - at_; }
+  bool Read(void* to, size_t bytes) {
+    if (bytes > Left()) return false;
+    memcpy(to, data_ + at_, bytes);
+    at_ += static_cast<uint32_t>(bytes);
+    return true;
+  }
+  bool Skip(uint64_t bytes) {
+    if (bytes > Left()) return false;
+    at_ += static_cast<uint32_t>(bytes);
+    return true;
+  }
+  uint32_t Position() const { return at_; }
+
+ private:
+  const uint8_t* data_;
+  uint32_t size_;
+  uint32_t at_;
+};
+
+// Reads a WAV sound of any chunk layout: walks the RIFF chunks after "WAVE"
+// (the first 44 bytes already read into header, the rest from source), takes
+// the format from the "fmt " chunk and stops at the start of the "data" chunk's
+// samples. Other chunks are skipped, odd sizes padded to even. Only 8- and
+// 16-bit PCM (plain or extensible) is accepted; a chunk that runs past the
+// bytes the sound holds, or past its RIFF size, refuses the sound, as does a
+// data chunk before any format chunk.
+template <typename Source>
+bool WalkChunks(const WaveHeader& header, Source& source, WaveFormat* out) {
+  if (memcmp(header.riff, "RIFF", 4) != 0 || memcmp(header.wave, "WAVE", 4) != 0) return false;
+  uint8_t head[sizeof(WaveHeader)];
+  memcpy(head, &header, sizeof head);
+  // Bytes of the sound from offset 12 on: what the RIFF size claims, unless the
+  // source plainly holds fewer (a size of 0 or -1 left by a streaming writer).
+  uint64_t end = static_cast<uint64_t>(header.riffSize) + 8;
+  const uint64_t held = source.Left() == UINT64_MAX ? UINT64_MAX : source.Left() + sizeof(WaveHeader);
+  if (header.riffSize < 4 || end > held) end = held;
+  uint64_t at = 12;  // offset of the next chunk header
+
+  // Bytes at [at, at + n) into to: from the header while they lie in it.
+  auto read = [&](uint8_t* to, size_t n) {
+    size_t fromHead = 0;
+    if (at < sizeof head) {
+      fromHead = std::min<uint64_t>(n, sizeof head - at);
+      memcpy(to, head + at, fromHead);
+    }
+    if (n > fromHead && !source.Read(to + fromHead, n - fromHead)) return false;
+    at += n;
+    return true;
+  };
+  auto skip = [&](uint64_t n) {
+    if (at < sizeof head) {
+      uint64_t inHead = std::min<uint64_t>(n, sizeof head - at);
+      at += inHead;
+      n -= inHead;
+    }
+    if (n > 0 && !source.Skip(n)) return false;
+    at += n;
+    return true;
+  };
+
+  bool haveFormat = false;
+  while (at + 8 <= end) {
+    uint8_t chunk[8];
+    if (!read(chunk, 8)) return false;
+    const uint32_t size = Le32(chunk + 4);
+    if (static_cast<uint64_t>(size) > end - at) return false;
+    if (memcmp(chunk, "fmt ", 4) == 0) {
+      if (size < 16) return false;
+      uint8_t body[40] = {};
+      const size_t kept = std::min<uint32_t>(size, sizeof body);
+      if (!read(body, kept)) return false;
+      uint16_t tag = Le16(body);
+      if (tag == kFormatExtensible) {
+        // The sub-format names the real encoding.
+        if (size < 40 || Le16(body + 16) < 22 || Le16(body + 24) != kFormatPcm ||
+            memcmp(body + 26, kPcmGuidTail, sizeof kPcmGuidTail) != 0)
+          return false;
+        tag = kFormatPcm;
+      }
+      if (tag != kFormatPcm) return false;
+      out->channels = Le16(body + 2);
+      out->samplesPerSecond = Le32(body + 4);
+      out->blockAlign = Le16(body + 12);
+      out->bitsPerSample = Le16(body + 14);
+      if (out->bitsPerSample != 8 && out->bitsPerSample != 16) return false;
+      haveFormat = true;
+      if (!skip(size - kept + (size & 1))) return false;
+    } else if (memcmp(chunk, "data", 4) == 0) {
+      if (!haveFormat) return false;
+      out->dataSize = size;
+      return true;
+    } else if (!skip(static_cast<uint64_t>(size) + (size & 1))) {
+      return false;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -164,19 +339,28 @@ int SoundBuffer::FillFromFile(FILE* file, long offset, int32_t slot) {
 }
 
 // Reads the header at the file's position and makes the buffer of slot from
-// it. A file that plainly holds fewer sample bytes than its header claims is
-// refused before any memory is set aside for them, with the same debugger line
-// as a short read (nothing was locked, so the address is 0).
+// it, leaving the file at the first sample byte when walked (a canonical header
+// is followed by its samples in any case). A file that plainly holds fewer
+// sample bytes than a canonical header claims is refused before any memory is
+// set aside for them, with the same debugger line as a short read (nothing was
+// locked, so the address is 0).
 int SoundBuffer::ReadHeaderAndCreate(FILE* file, int32_t slot) {
   WaveHeader header;
   if (fread(&header, sizeof header, 1, file) != 1) return 0;
   long long left = BytesLeft(file);
-  if (left >= 0 && static_cast<unsigned long long>(left) < header.dataSize) {
-    ReportShortRead(nullptr, header.dataSize, file);
-    return 0;
+  WaveFormat format;
+  if (IsCanonical(header)) {
+    if (left >= 0 && static_cast<unsigned long long>(left) < header.dataSize) {
+      ReportShortRead(nullptr, header.dataSize, file);
+      return 0;
+    }
+    format = FormatOf(header);
+  } else {
+    FileSource source(file, left);
+    if (!WalkChunks(header, source, &format)) return 0;
   }
-  return CreateBuffer(header.dataSize, header.samplesPerSecond, header.bitsPerSample, header.blockAlign,
-                      header.channels > 1, slot);
+  return CreateBuffer(format.dataSize, format.samplesPerSecond, format.bitsPerSample, format.blockAlign,
+                      format.channels > 1, slot);
 }
 
 int SoundBuffer::ReadWaveFile(int32_t slot) {
@@ -186,7 +370,9 @@ int SoundBuffer::ReadWaveFile(int32_t slot) {
     fclose(file);
     return 0;
   }
-  int result = FillFromFile(file, sizeof(WaveHeader), slot);
+  // A walked header leaves the file at its samples; a canonical one has them at
+  // byte 44.
+  int result = FillFromFile(file, -1, slot);
   fclose(file);
   return result;
 }
@@ -248,14 +434,21 @@ int SoundBuffer::ParseWaveImage(const uint8_t* data, uint32_t size, int32_t slot
   if (size < sizeof(WaveHeader)) return 0;
   WaveHeader header;
   memcpy(&header, data, sizeof header);
-  if (memcmp(header.riff, "RIFF", 4) != 0 || memcmp(header.wave, "WAVE", 4) != 0 || header.formatSize != 16)
+  WaveFormat format;
+  uint32_t offset = sizeof(WaveHeader);
+  if (IsCanonical(header)) {
+    format = FormatOf(header);
+  } else {
+    MemorySource source(data, size);
+    if (!WalkChunks(header, source, &format)) return 0;
+    offset = source.Position();
+  }
+  const uint32_t available = size - offset;
+  if (format.dataSize > available) return 0;
+  if (!CreateBuffer(format.dataSize, format.samplesPerSecond, format.bitsPerSample, format.blockAlign,
+                    format.channels > 1, slot))
     return 0;
-  const uint32_t available = size - sizeof(WaveHeader);
-  if (header.dataSize > available) return 0;
-  if (!CreateBuffer(header.dataSize, header.samplesPerSecond, header.bitsPerSample, header.blockAlign,
-                    header.channels > 1, slot))
-    return 0;
-  return FillFromMemory(data + sizeof(WaveHeader), available, slot);
+  return FillFromMemory(data + offset, available, slot);
 }
 
 int SoundBuffer::LoadImage(Sound* sound, const void* data, uint32_t size, int32_t count) {

@@ -4,9 +4,12 @@
 // moves on to the next one in turn, cutting that one off if it still sounds.
 //
 // Samples load from WAV sounds in four places (a named file, an open file, a
-// program resource of type "WAV", a memory image). Every loader reads the same
-// fixed 44-byte header: the format chunk with 16 bytes of body first, the data
-// chunk right after it.
+// program resource of type "WAV", a memory image). Every loader reads the
+// 44-byte header first. A canonical one (a 16-byte PCM format chunk first, the
+// data chunk right after it) is read at fixed offsets; any other layout by
+// walking the RIFF chunks within the bytes the sound holds. Only 8- and 16-bit
+// PCM (plain or extensible) loads: compressed, float or 24-bit sounds, and
+// sounds with a missing or overlong chunk, are refused with nothing allocated.
 #pragma once
 
 #include <cstdint>
@@ -47,15 +50,16 @@ class Sound {
   DSCAPS caps;
 };
 
-// The first 44 bytes of a WAV sound, little-endian, at fixed offsets.
+// The first 44 bytes of a WAV sound, little-endian, at fixed offsets when the
+// layout is canonical.
 #pragma pack(push, 1)
 struct WaveHeader {
   char riff[4];              // "RIFF"
   uint32_t riffSize;
   char wave[4];              // "WAVE"
   char formatId[4];
-  uint32_t formatSize;       // 16 for the memory loaders
-  uint16_t formatTag;        // ignored: buffers are always PCM
+  uint32_t formatSize;       // 16 when canonical
+  uint16_t formatTag;        // 1 (PCM) when canonical
   uint16_t channels;         // more than 1 gives a two-channel buffer
   uint32_t samplesPerSecond;
   uint32_t averageBytesPerSecond;  // ignored: recomputed

@@ -258,26 +258,35 @@ TEST_F(SoundTest, FileShorterThanItsHeaderFailsWithTheDebuggerLine) {
   EXPECT_EQ(b.LoadFile(&sound, nullptr, 1), 0);
 }
 
-TEST_F(SoundTest, FormatSizeEighteenIsRefusedInMemoryButReadFromAFile) {
-  // The size field says 18 over a 16-byte body: the file loaders read the
-  // fixed layout without looking at it.
-  WavSpec spec;
-  spec.formatSize = 18;
-  auto image = Wav(Dc16(200, 4000), spec);
-  SoundBuffer memory;
-  EXPECT_EQ(memory.LoadMemory(&sound, image.data(), 1), 0);
-  EXPECT_EQ(memory.LoadMemory(&sound, image.data(), static_cast<uint32_t>(image.size()), 1), 0);
-  media_test::WriteFile("fmt18.wav", image);
-  SoundBuffer file;
-  EXPECT_EQ(file.LoadFile(&sound, "fmt18.wav", 1), 1);
-  EXPECT_EQ(file.fileName, std::string("fmt18.wav"));
-
-  // The memory loaders check the RIFF and WAVE marks too.
-  auto bad = Wav(Dc16(200, 4000));
-  memcpy(bad.data() + 8, "WAVF", 4);
-  EXPECT_EQ(memory.LoadMemory(&sound, bad.data(), static_cast<uint32_t>(bad.size()), 1), 0);
-  media_test::WriteFile("wavf.wav", bad);
-  EXPECT_EQ(file.LoadFile(&sound, "wavf.wav", 1), 1);
+TEST_F(SoundTest, AHeaderThatMisstatesItsLayoutIsRefusedByFileAndMemoryAlike) {
+  // Each image differs from a good 44-byte one in one place; read at fixed
+  // offsets they would all have played their header as sound.
+  struct Case {
+    const char* what;
+    size_t at;
+    std::vector<uint8_t> bytes;
+  };
+  const Case cases[] = {
+      {"format size 18 over a 16-byte body", 16, {18, 0, 0, 0}},
+      {"WAVF for WAVE", 8, {'W', 'A', 'V', 'F'}},
+      {"RIFX for RIFF", 0, {'R', 'I', 'F', 'X'}},
+      {"mu-law tag on a canonical layout", 20, {7, 0}},
+      {"no data chunk mark", 36, {'d', 'a', 't', 'b'}},
+  };
+  for (const Case& c : cases) {
+    auto image = Wav(Dc16(200, 4000));
+    memcpy(image.data() + c.at, c.bytes.data(), c.bytes.size());
+    SoundBuffer memory;
+    EXPECT_EQ(memory.LoadMemory(&sound, image.data(), 1), 0) << c.what;
+    EXPECT_EQ(memory.LoadMemory(&sound, image.data(), static_cast<uint32_t>(image.size()), 1), 0) << c.what;
+    media_test::WriteFile("odd.wav", image);
+    SoundBuffer file;
+    size_t lines = headless::DebugOutput().size();
+    EXPECT_EQ(file.LoadFile(&sound, "odd.wav", 1), 0) << c.what;
+    EXPECT_EQ(file.buffers, nullptr) << c.what;
+    EXPECT_EQ(file.owner, nullptr) << c.what;
+    EXPECT_EQ(headless::DebugOutput().size(), lines) << c.what << ": no short-read line";
+  }
 }
 
 TEST_F(SoundTest, MemoryImagesLoadAndAClaimBeyondTheImageIsRefused) {
