@@ -177,16 +177,47 @@ void OctantLoop(int32_t radius, std::vector<std::pair<int64_t, int64_t>> windows
 }
 
 // Moves a line's major coordinate up to `target`, carrying the minor value
-// along. Short distances add the slope step by step, as drawing would, so the
-// pixels after the skip are exactly those drawing from the start gives; only
-// a far-away start (beyond any surface) is moved by one multiplication.
+// along exactly as adding the slope once per step would, rounding included, so
+// that the pixels after the skip are those that drawing from the start gives.
+//
+// Within one binade of the value (all magnitudes with the same exponent, hence
+// the same spacing of doubles) adding a fixed slope rounds to a fixed
+// increment, once the value sits on the grid that ties-to-even keeps it on; so
+// a run of steps that stays inside the binade is one exact multiplication.
+// Three single steps measure the increment (the first may still be settling a
+// tie); the value then jumps to near the binade's edge and single steps carry
+// it across. A line crosses few binades, so even a start 2^32 away costs a few
+// hundred steps.
 void SkipTo(int64_t& major, double& value, double slope, int64_t target) {
   if (major >= target) return;
-  if (target - major <= 65536) {
-    for (; major < target; ++major) value += slope;
-  } else {
-    value += slope * static_cast<double>(target - major);
-    major = target;
+  int64_t steps = target - major;
+  major = target;
+  while (steps > 0) {
+    if (steps < 8 || !(std::fabs(value) >= 4 * std::fabs(slope))) {
+      value += slope;
+      --steps;
+      continue;
+    }
+    const double v1 = value + slope;
+    const double v2 = v1 + slope;
+    const double v3 = v2 + slope;
+    value = v3;
+    steps -= 3;
+    const double d = v3 - v2;  // exact: both lie within a factor of two
+    if (d == 0) return;        // the slope no longer moves the value
+    const int binade = std::ilogb(v3);
+    if (v2 - v1 != d || std::ilogb(v1) != binade || std::ilogb(v2) != binade || (v1 < 0) != (v3 < 0)) continue;
+    const double low = std::ldexp(1.0, binade), high = 2 * low;
+    const double magnitude = std::fabs(v3);
+    const bool growing = (d > 0) == (v3 > 0);
+    const double margin = 2 * std::fabs(slope) + 2 * std::fabs(d);
+    const double room = growing ? high - margin - magnitude : magnitude - margin - low;
+    if (room < std::fabs(d)) continue;
+    // k * d is a multiple of the binade's spacing below its top, so both the
+    // product and the sum are exact.
+    const int64_t k = std::min<int64_t>(steps, static_cast<int64_t>(room / std::fabs(d)));
+    value += static_cast<double>(k) * d;
+    steps -= k;
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "media/surface.h"
@@ -235,6 +236,52 @@ TEST(SurfaceLines, FarAwayEndsCostNothingAndStayInside) {
   Canvas c(64, 64, 8);
   c.surface.DrawLine(-1000000, 10, 1000000, 40, 1);
   EXPECT_EQ(c.CountSet(), 64);
+}
+
+// A line starting far outside the surface sets the pixels that walking it from
+// its start, one slope step at a time, sets: the skip over the far part may not
+// move a pixel by a row. Both branches, both directions, starts 2^17 to 2^24
+// away (the walk in the test stays affordable).
+TEST(SurfaceLines, FarStartsDrawWhatThePlainWalkDraws) {
+  std::mt19937 random(20261208);
+  auto uniform = [&](int64_t lo, int64_t hi) { return std::uniform_int_distribution<int64_t>(lo, hi)(random); };
+  constexpr int kSize = 48;
+  for (int line = 0; line < 80; ++line) {
+    const int64_t distance = int64_t{1} << uniform(17, 23);
+    const int64_t far = -uniform(distance, 2 * distance);
+    // The major axis runs from far to the surface; the minor drifts by up to
+    // the major length (shallow or steep), from any side.
+    const int64_t majorEnd = uniform(0, kSize + 8);
+    const int64_t length = majorEnd - far;
+    const int64_t minorEnd = uniform(0, kSize - 1);
+    const int64_t minorStart = minorEnd - uniform(-length + 1, length - 1);
+    const bool steep = line % 2 == 1;
+    const bool reversed = line % 4 >= 2;  // given end to start
+    int32_t x1 = static_cast<int32_t>(steep ? minorStart : far), y1 = static_cast<int32_t>(steep ? far : minorStart);
+    int32_t x2 = static_cast<int32_t>(steep ? minorEnd : majorEnd), y2 = static_cast<int32_t>(steep ? majorEnd : minorEnd);
+
+    // The plain walk, from the start of the major axis to its end.
+    std::vector<uint8_t> expected(kSize * kSize, 0);
+    const double slope = static_cast<double>(minorEnd - minorStart) / static_cast<double>(length);
+    double v = static_cast<double>(minorStart);
+    for (int64_t m = far; m <= majorEnd; ++m, v += slope) {
+      if (m < 0 || m >= kSize) continue;
+      const int64_t n = static_cast<int64_t>(std::trunc(v));
+      if (n < 0 || n >= kSize) continue;
+      expected[steep ? m * kSize + n : n * kSize + m] = 1;
+    }
+
+    Canvas c(kSize, kSize, 8);
+    if (reversed)
+      c.surface.DrawLine(x2, y2, x1, y1, 1);
+    else
+      c.surface.DrawLine(x1, y1, x2, y2, 1);
+    bool same = true;
+    for (int y = 0; y < kSize; ++y)
+      for (int x = 0; x < kSize; ++x) same = same && c.At(x, y) == expected[y * kSize + x];
+    EXPECT_TRUE(same) << "line " << x1 << "," << y1 << " to " << x2 << "," << y2;
+    EXPECT_TRUE(c.GuardsIntact());
+  }
 }
 
 TEST(SurfaceLines, AntialiasedWeights) {
