@@ -113,9 +113,12 @@ double PixelNoise(int x, int y) {
 constexpr uint32_t kKey = 0xFF00FF;
 
 // ---------------------------------------------------------------------------
-// The court: a blue hard court with white lines, side rails for the walls, a
-// goal area in front of each paddle and a plain dark band at the bottom for the
-// score lines (drawn at y 560 in yellow).
+// The court: a blue hard court with white lines, a goal area in front of each
+// paddle and a plain dark band at the bottom for the score lines (drawn at y 560
+// in yellow). The side walls are the picture's left and right edges: the ball
+// turns when its edge reaches them and the paddles stop there, so the court
+// surface runs from edge to edge and nothing is drawn that a sprite could
+// cover as if it went through a wall.
 
 constexpr int kFieldW = 800, kFieldH = 600;
 constexpr int kBandTop = 552;  // the score band: rows kBandTop .. 599
@@ -149,11 +152,9 @@ Image MakeBackground() {
       for (int x = x0; x < x0 + thick; ++x) img.at(x, y) = Mix(img.at(x, y), col, alpha);
   };
 
-  // Outer lines of the court.
-  hline(14, 786, 12, 3, line, 0.85);
-  hline(14, 786, 545, 3, line, 0.85);
-  vline(14, 12, 548, 3, line, 0.85);
-  vline(783, 12, 548, 3, line, 0.85);
+  // Base lines behind the paddles, from wall to wall.
+  hline(0, kFieldW, 12, 3, line, 0.85);
+  hline(0, kFieldW, 545, 3, line, 0.85);
   // Goal area outlines.
   vline(160, 15, 96, 2, line, 0.6);
   vline(638, 15, 96, 2, line, 0.6);
@@ -162,7 +163,7 @@ Image MakeBackground() {
   vline(638, 480, 545, 2, line, 0.6);
   hline(160, 640, 480, 2, line, 0.6);
   // Dashed half-way line.
-  for (int x = 17; x < 783; x += 24) hline(x, std::min(x + 14, 783), 299, 3, line, 0.7);
+  for (int x = 9; x < kFieldW; x += 24) hline(x, std::min(x + 14, kFieldW), 299, 3, line, 0.7);
 
   // Centre circle and spot, drawn with a soft edge.
   for (int y = 200; y < 400; ++y)
@@ -172,16 +173,6 @@ Image MakeBackground() {
       double spot = 1.0 - std::clamp(d - 5.0, 0.0, 1.0);
       double a = std::max(ring * 0.75, spot * 0.85);
       if (a > 0) img.at(x, y) = Mix(img.at(x, y), line, a);
-    }
-
-  // Side rails: the walls the ball bounces off, as bevelled metal strips.
-  for (int y = 0; y < kBandTop; ++y)
-    for (int i = 0; i < 6; ++i) {
-      double shade = 0.55 + 0.45 * std::sin((i + 0.5) / 6.0 * 3.14159);
-      double rivet = (y % 40 >= 18 && y % 40 < 22 && i >= 2 && i < 4) ? 40.0 : 0.0;
-      uint32_t metal = Rgb(120 * shade + rivet, 135 * shade + rivet, 160 * shade + rivet);
-      img.at(i, y) = metal;
-      img.at(kFieldW - 1 - i, y) = metal;
     }
 
   // The score band: dark and plain, with a thin accent line on top.
