@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -496,6 +497,67 @@ TEST_F(GdiBitmap, StretchBltScalesMirrorsAndStaysInside) {
   platform::gdi::ReleaseSurfaceDC(dc);
   platform::gdi::ReleaseSurfaceDC(mdc);
   platform::gdi::ReleaseSurfaceDC(cdc);
+  DeleteDC(mem);
+  DeleteObject(bmp);
+}
+
+// Random copies, scaled both ways, mirrored, half outside the source or the
+// target, against the plain per-pixel rule: destination pixel k of a run of n
+// takes source pixel floor((2k + 1) * m / 2n) of the matching run of m.
+TEST_F(GdiBitmap, StretchBltMatchesThePlainNearestPixelRule) {
+  constexpr int kSrcW = 23, kSrcH = 17, kDstW = 41, kDstH = 29;
+  HDC mem = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(mem, kSrcW, kSrcH);
+  SelectObject(mem, bmp);
+  BITMAP info;
+  ASSERT_EQ(GetObjectA(bmp, sizeof info, &info), static_cast<int>(sizeof info));
+  std::mt19937 random(1999);
+  auto* src = static_cast<uint32_t*>(info.bmBits);
+  for (int i = 0; i < kSrcW * kSrcH; ++i) src[i] = static_cast<uint32_t>(random()) & 0xFFFFFF;
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+  auto nonZero = [&](int lo, int hi) {
+    int v = 0;
+    while (v == 0) v = pick(lo, hi);
+    return v;
+  };
+  struct Fmt {
+    int bits;
+    uint32_t r, g, b;
+  } formats[] = {{16, 0xF800, 0x07E0, 0x001F}, {24, 0xFF0000, 0xFF00, 0xFF}, {32, 0xFF0000, 0xFF00, 0xFF}};
+  for (const Fmt& f : formats) {
+    for (int round = 0; round < 150; ++round) {
+      int dx = pick(-30, 45), dy = pick(-30, 30), dw = nonZero(-90, 90), dh = nonZero(-70, 70);
+      int sx = pick(-6, 20), sy = pick(-6, 15), sw = nonZero(-30, 30), sh = nonZero(-22, 22);
+      Target dst(kDstW, kDstH, f.bits, f.r, f.g, f.b);
+      HDC dc = platform::gdi::CreateSurfaceDC(dst.t);
+      ASSERT_TRUE(StretchBlt(dc, dx, dy, dw, dh, mem, sx, sy, sw, sh, SRCCOPY));
+      platform::gdi::ReleaseSurfaceDC(dc);
+
+      // The rule, one destination pixel at a time.
+      const bool flipX = (dw < 0) != (sw < 0), flipY = (dh < 0) != (sh < 0);
+      int64_t x0 = dw < 0 ? dx + dw : dx, y0 = dh < 0 ? dy + dh : dy, w = std::abs(dw), h = std::abs(dh);
+      int64_t sx0 = sw < 0 ? sx + sw : sx, sy0 = sh < 0 ? sy + sh : sy, m = std::abs(sw), n = std::abs(sh);
+      for (int y = 0; y < kDstH; ++y)
+        for (int x = 0; x < kDstW; ++x) {
+          uint32_t expect = 0;
+          if (x >= x0 && x < x0 + w && y >= y0 && y < y0 + h) {
+            int64_t c = (2 * (x - x0) + 1) * m / (2 * w), r = (2 * (y - y0) + 1) * n / (2 * h);
+            if (flipX) c = m - 1 - c;
+            if (flipY) r = n - 1 - r;
+            c += sx0;
+            r += sy0;
+            if (c >= 0 && c < kSrcW && r >= 0 && r < kSrcH) {
+              uint32_t rgb = src[r * kSrcW + c];
+              expect = f.bits == 16 ? (rgb >> 19) << 11 | ((rgb >> 10) & 0x3F) << 5 | (rgb & 0xFF) >> 3 : rgb;
+            }
+          }
+          ASSERT_EQ(dst.Raw(x, y), expect) << f.bits << " bits, copy " << dx << "," << dy << " " << dw << "x" << dh
+                                           << " from " << sx << "," << sy << " " << sw << "x" << sh << ", at " << x
+                                           << "," << y;
+        }
+      ASSERT_TRUE(dst.GuardsIntact());
+    }
+  }
   DeleteDC(mem);
   DeleteObject(bmp);
 }

@@ -8,6 +8,7 @@
 
 #include "gdi/bmp.h"
 #include "gdi/gdi_internal.h"
+#include "gdi/rows.h"
 #include "platform/winbase.h"
 #include "platform/winuser.h"
 
@@ -25,7 +26,7 @@ struct RgbView {
   int64_t stride = 0;
 };
 
-HBITMAP NewBitmap(int32_t width, int32_t height, std::vector<uint32_t> pixels) {
+HBITMAP NewBitmap(int32_t width, int32_t height, PixelVector pixels) {
   auto* bitmap = new HBITMAP__;
   bitmap->data = std::make_shared<BitmapPixels>();
   bitmap->data->width = width;
@@ -42,29 +43,88 @@ bool KnownRop(DWORD rop) {
          rop == BLACKNESS || rop == WHITENESS;
 }
 
-// The plain copy into a direct-colour target, one loop per pixel size.
+// Steps through floor((2k + 1) * m / (2n)) for k = first, first + 1, ... (the
+// nearest-pixel source index of destination index k, m source pixels over n)
+// with one division at the start instead of one a step. first >= 0, m, n > 0.
+class NearestSteps {
+ public:
+  NearestSteps(int64_t first, int64_t m, int64_t n) : den_(2 * n), stepQ_(2 * m / den_), stepR_(2 * m % den_) {
+    const int64_t num = (2 * first + 1) * m;
+    q_ = num / den_;
+    r_ = num % den_;
+  }
+  int64_t Value() const { return q_; }
+  void Next() {
+    q_ += stepQ_;
+    r_ += stepR_;
+    if (r_ >= den_) {
+      r_ -= den_;
+      ++q_;
+    }
+  }
+
+ private:
+  int64_t den_, stepQ_, stepR_, q_ = 0, r_ = 0;
+};
+
+// The plain copy into a direct-colour target, one loop per pixel size. Rows
+// are packed whole where every destination column has a source column: a
+// straight run of columns straight into the target, any other map by packing
+// the source span once and picking from it. A destination row that takes the
+// same source row as the one before it (scaling up) is a copy of that row.
 template <int Bytes>
 uint64_t CopyRows(Canvas& canvas, int64_t x0, int64_t x1, int64_t y0, int64_t y1, int64_t dy, int64_t dh,
                   const std::vector<int64_t>& column, const RgbView& src, int64_t sy, int64_t sh, bool flipY) {
   const Format& f = canvas.PixelFormat();
+  const int64_t n = x1 - x0;
+  const int64_t* col = column.data();
+  bool whole = Bytes != 3 && src.px, straight = true;
+  int64_t lo = INT64_MAX, hi = -1;
+  for (int64_t i = 0; i < n && whole; ++i) {
+    whole = col[i] >= 0;
+    lo = std::min(lo, col[i]);
+    hi = std::max(hi, col[i]);
+    straight = straight && col[i] == col[0] + i;
+  }
+  std::vector<uint8_t> span;
+  if (whole && !straight) span.resize(static_cast<size_t>(hi - lo + 1) * Bytes);
+
   uint64_t written = 0;
-  for (int64_t y = y0; y < y1; ++y) {
-    int64_t s = (2 * (y - dy) + 1) * sh / (2 * dh);
+  int64_t lastSource = -1;
+  const uint8_t* lastOut = nullptr;
+  NearestSteps rowOf(y0 - dy, sh, dh);
+  for (int64_t y = y0; y < y1; ++y, rowOf.Next()) {
+    int64_t s = rowOf.Value();
     if (flipY) s = sh - 1 - s;
     int64_t r = sy + s;
     if (!src.px || r < 0 || r >= src.height) continue;
     const uint32_t* srcRow = src.px + r * src.stride;
     uint8_t* out = canvas.Row(static_cast<int32_t>(y)) + x0 * Bytes;
-    const int64_t* col = column.data();
-    for (int64_t i = 0, n = x1 - x0; i < n; ++i, out += Bytes) {
+    if (whole) {
+      if (r == lastSource) {
+        std::memcpy(out, lastOut, static_cast<size_t>(n) * Bytes);
+      } else if (straight) {
+        rows::PackRow(srcRow + col[0], out, static_cast<size_t>(n), f, Bytes);
+      } else {
+        rows::PackRow(srcRow + lo, span.data(), static_cast<size_t>(hi - lo + 1), f, Bytes);
+        const uint8_t* from = span.data() - lo * Bytes;
+        for (int64_t i = 0; i < n; ++i) std::memcpy(out + i * Bytes, from + col[i] * Bytes, Bytes);
+      }
+      lastSource = r;
+      lastOut = out;
+      written += static_cast<uint64_t>(n);
+      continue;
+    }
+    uint8_t* px = out;
+    for (int64_t i = 0; i < n; ++i, px += Bytes) {
       if (col[i] < 0) continue;
       uint32_t raw = f.PackRgb(srcRow[col[i]]);
       if constexpr (Bytes == 4) {
-        std::memcpy(out, &raw, 4);
+        std::memcpy(px, &raw, 4);
       } else {
-        out[0] = static_cast<uint8_t>(raw);
-        out[1] = static_cast<uint8_t>(raw >> 8);
-        if constexpr (Bytes == 3) out[2] = static_cast<uint8_t>(raw >> 16);
+        px[0] = static_cast<uint8_t>(raw);
+        px[1] = static_cast<uint8_t>(raw >> 8);
+        if constexpr (Bytes == 3) px[2] = static_cast<uint8_t>(raw >> 16);
       }
       ++written;
     }
@@ -94,9 +154,9 @@ uint64_t Stretch(Canvas& canvas, int64_t dx, int64_t dy, int64_t dw, int64_t dh,
 
   // Source column of every visible destination column (-1: none).
   std::vector<int64_t> column(static_cast<size_t>(x1 - x0));
-  for (int64_t x = x0; x < x1; ++x) {
-    int64_t k = x - dx;
-    int64_t s = (2 * k + 1) * sw / (2 * dw);
+  NearestSteps columnOf(x0 - dx, sw, dw);
+  for (int64_t x = x0; x < x1; ++x, columnOf.Next()) {
+    int64_t s = columnOf.Value();
     if (flipX) s = sw - 1 - s;
     int64_t c = sx + s;
     column[static_cast<size_t>(x - x0)] = src.px && c >= 0 && c < src.width ? c : -1;
@@ -117,9 +177,9 @@ uint64_t Stretch(Canvas& canvas, int64_t dx, int64_t dy, int64_t dw, int64_t dh,
   uint32_t constant = rop == WHITENESS ? canvas.RawOf(0xFFFFFF) : canvas.RawOf(0);
   uint32_t lastRgb = 0xFFFFFFFFu, lastRaw = 0;
   uint64_t written = 0;
-  for (int64_t y = y0; y < y1; ++y) {
-    int64_t k = y - dy;
-    int64_t s = (2 * k + 1) * sh / (2 * dh);
+  NearestSteps rowOf(y0 - dy, sh, dh);
+  for (int64_t y = y0; y < y1; ++y, rowOf.Next()) {
+    int64_t s = rowOf.Value();
     if (flipY) s = sh - 1 - s;
     int64_t r = sy + s;
     if (useSource && (!src.px || r < 0 || r >= src.height)) continue;
@@ -147,8 +207,8 @@ uint64_t Stretch(Canvas& canvas, int64_t dx, int64_t dy, int64_t dw, int64_t dh,
   return written;
 }
 
-std::vector<uint32_t> ScaleNearest(const DecodedImage& img, int32_t width, int32_t height) {
-  std::vector<uint32_t> out(static_cast<size_t>(width) * static_cast<size_t>(height));
+PixelVector ScaleNearest(const DecodedImage& img, int32_t width, int32_t height) {
+  PixelVector out(static_cast<size_t>(width) * static_cast<size_t>(height));
   for (int64_t y = 0; y < height; ++y) {
     int64_t sy = (2 * y + 1) * img.height / (2 * static_cast<int64_t>(height));
     for (int64_t x = 0; x < width; ++x) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gdi/gdi_internal.h"
+#include "gdi/rows.h"
 
 namespace platform::gdi {
 namespace {
@@ -185,10 +186,12 @@ bool DecodeRows(const Layout& L, const uint8_t* bits, size_t size, DecodedImage&
   uint64_t lastRow = (static_cast<uint64_t>(L.width) * L.bitCount + 7) / 8;
   uint64_t needed = stride * static_cast<uint64_t>(L.height - 1) + lastRow;
   if (needed > size) return false;
-  out.pixels.assign(static_cast<size_t>(L.width) * static_cast<size_t>(L.height), 0);
-  for (int32_t row = 0; row < L.height; ++row) {
+  // Every row below writes all of its pixels.
+  out.pixels.resize(static_cast<size_t>(L.width) * static_cast<size_t>(L.height));
+  // Written top row first, so that the picture's memory fills in order.
+  for (int32_t y = 0; y < L.height; ++y) {
+    int32_t row = L.topDown ? y : L.height - 1 - y;
     const uint8_t* src = bits + stride * static_cast<uint64_t>(row);
-    int32_t y = L.topDown ? row : L.height - 1 - row;
     uint32_t* dst = out.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(L.width);
     switch (L.bitCount) {
       case 1:
@@ -203,10 +206,7 @@ bool DecodeRows(const Layout& L, const uint8_t* bits, size_t size, DecodedImage&
         break;
       }
       case 24:
-        for (int32_t x = 0; x < L.width; ++x) {
-          const uint8_t* s = src + 3 * static_cast<size_t>(x);
-          dst[x] = static_cast<uint32_t>(s[2]) << 16 | static_cast<uint32_t>(s[1]) << 8 | s[0];
-        }
+        rows::WidenBgr24(src, dst, static_cast<size_t>(L.width));
         break;
       case 16:
       case 32:
@@ -216,6 +216,9 @@ bool DecodeRows(const Layout& L, const uint8_t* bits, size_t size, DecodedImage&
           if (L.hasAlpha) c |= L.alpha.Extract(px) << 24;
           dst[x] = c;
         }
+        break;
+      default:  // not reached: the layout admits only the sizes above
+        std::fill(dst, dst + L.width, 0u);
         break;
     }
   }
@@ -347,7 +350,7 @@ bool DecodeBitmapArgb(const uint8_t* data, size_t size, int32_t& width, int32_t&
   if (!DecodeBmp(data, size, image)) return false;
   width = image.width;
   height = image.height;
-  argb = std::move(image.pixels);
+  argb.assign(image.pixels.begin(), image.pixels.end());
   if (!image.hasAlpha)
     for (uint32_t& p : argb) p |= 0xFF000000u;
   return true;

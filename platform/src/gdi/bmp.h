@@ -17,6 +17,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/wingdi.h"
@@ -26,13 +29,40 @@ namespace platform::gdi {
 constexpr int32_t kMaxSide = 32768;
 constexpr uint64_t kMaxPixels = 64ull * 1024 * 1024;  // 256 MiB at 4 bytes a pixel
 
+// Pixel memory that sizing leaves as it comes from the allocator: the decoders
+// and scalers write every pixel they size, so clearing it first would only be
+// a second pass over the whole picture. assign(n, value) still fills.
+template <typename T>
+struct UnclearedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UnclearedAllocator<U>;
+  };
+  UnclearedAllocator() = default;
+  template <typename U>
+  UnclearedAllocator(const UnclearedAllocator<U>&) noexcept {}
+  // Cache-line aligned, so that whole-row vector loops never split a store.
+  static constexpr std::align_val_t kAlign{64};
+  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kAlign)); }
+  void deallocate(T* p, size_t) noexcept { ::operator delete(p, kAlign); }
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using PixelVector = std::vector<uint32_t, UnclearedAllocator<uint32_t>>;
+
 // A decoded picture: 0xAARRGGBB, top row first. Pixels of formats without an
 // alpha channel have alpha 0 and hasAlpha false.
 struct DecodedImage {
   int32_t width = 0;
   int32_t height = 0;
   bool hasAlpha = false;
-  std::vector<uint32_t> pixels;
+  PixelVector pixels;
 };
 
 // A .bmp file image (starting "BM") or a packed DIB, told apart by the first

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gdi/bmp.h"
 #include "gdi/surface_dc.h"
 #include "platform/wingdi.h"
 
@@ -23,7 +24,7 @@ class FontInstance;  // a face at one size, with its glyph cache (font.cpp)
 struct BitmapPixels {
   int32_t width = 0;
   int32_t height = 0;
-  std::vector<uint32_t> pixels;
+  PixelVector pixels;  // sized uncleared: see bmp.h
 };
 
 enum class ObjectKind { Font, Bitmap, Region, Brush, Pen, Palette };
