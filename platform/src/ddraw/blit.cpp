@@ -85,6 +85,7 @@ HRESULT Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE4 source, LPRECT source
     if (fx->dwDDFX & (DDBLTFX_ROTATE90 | DDBLTFX_ROTATE180 | DDBLTFX_ROTATE270)) return DDERR_NOROTATIONHW;
     mirrorX = (fx->dwDDFX & DDBLTFX_MIRRORLEFTRIGHT) != 0;
     mirrorY = (fx->dwDDFX & DDBLTFX_MIRRORUPDOWN) != 0;
+    if ((mirrorX || mirrorY) && Display::Get().refuseMirroring) return DDERR_NOMIRRORHW;
   }
   Rect64 from = sourceRect ? Rect64::From(*sourceRect) : src->Bounds();
   if (from.Empty()) return DDERR_INVALIDRECT;
