@@ -62,7 +62,8 @@ HRESULT Surface::DrawMirroredClipped(Surface* destination, int32_t x, int32_t y,
   if (!ClipToClipRect(source) || !HasArea(source)) return E_FAIL;
   const int64_t x0 = x, y0 = y;
   const int64_t farEdge = vertical ? source.bottom : source.right;
-  if (!ClipForBlit(destination, x, y, source)) return E_FAIL;
+  // An inverted ClipRect on either side can leave an inverted rectangle.
+  if (!ClipForBlit(destination, x, y, source) || !HasArea(source)) return E_FAIL;
 
   // The picture is mirrored, so a cut at the destination's near side takes
   // columns (rows) off the source's far side and the other way round. With the
@@ -182,7 +183,7 @@ HRESULT Surface::DrawScaledRect(Surface* destination, RECT source, double left, 
   // An empty rectangle (factor 0) draws nothing.
   if (target.right <= target.left || target.bottom <= target.top) return E_FAIL;
   const RECT unclipped = target;
-  if (!destination->ClipToClipRect(target)) return E_FAIL;
+  if (!destination->ClipToClipRect(target) || !HasArea(target)) return E_FAIL;
 
   // Each destination side moved by t moves the same source side by t over the
   // scale of its axis. The moves only ever shrink the source.
