@@ -91,6 +91,20 @@ class Screen {
   // unchanged.
   DWORD ColorToPixel(COLORREF color, Surface* surface = nullptr);
 
+  // The palette of 8-bit modes: 256 entries, changes shown at once. The fades
+  // and FillPalette / GreyPalette leave entry 0 alone; a fade takes 83 steps of
+  // at most 3 per channel, waiting `delay` milliseconds after each.
+  BOOL LoadPalette(const char* name);
+  HRESULT SetPaletteEntry(int32_t index, int32_t red, int32_t green, int32_t blue);
+  void GetPaletteEntry(int32_t index, int32_t* red, int32_t* green, int32_t* blue);
+  HRESULT SetPaletteEntries(int32_t first, int32_t count, PALETTEENTRY* entries);
+  HRESULT GetPaletteEntries(int32_t first, int32_t count, PALETTEENTRY* entries);
+  HRESULT FillPalette(int32_t red, int32_t green, int32_t blue);
+  void GreyPalette();
+  void FadePaletteTo(uint32_t delay, const PALETTEENTRY* target);
+  void FadePaletteToColor(int32_t red, int32_t green, int32_t blue, uint32_t delay);
+  void FadePaletteOut(uint32_t delay);
+
   // What a Surface made on this screen needs of it.
   IDirectDraw4* GetDirectDraw() const { return directDraw; }
   HWND GetWindow() const { return window; }

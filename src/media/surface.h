@@ -98,6 +98,23 @@ class Surface {
   HRESULT DrawFastClipped(Surface* destination, int32_t x, int32_t y, RECT source);
   HRESULT DrawFastKeyedClipped(Surface* destination, int32_t x, int32_t y, RECT source);
 
+  // Mirrored copies of an explicit source rectangle to x, y (left-right: H,
+  // up-down: V), trimmed against both surfaces' ClipRect so that the picture
+  // shows what the untrimmed mirrored copy would show there. 0, or E_FAIL when
+  // nothing is left. Drawn pixel by pixel when the platform cannot mirror.
+  HRESULT DrawMirroredHClipped(Surface* destination, int32_t x, int32_t y, RECT source);
+  HRESULT DrawMirroredHKeyedClipped(Surface* destination, int32_t x, int32_t y, RECT source);
+  HRESULT DrawMirroredVClipped(Surface* destination, int32_t x, int32_t y, RECT source);
+  HRESULT DrawMirroredVKeyedClipped(Surface* destination, int32_t x, int32_t y, RECT source);
+  // Copies of an explicit source rectangle scaled by factor, or resized to
+  // width x height, about the centre of the rectangle it would cover unscaled
+  // at x, y. The platform's result, or E_FAIL when nothing is left to draw or
+  // the scaled rectangle does not fit in 32-bit coordinates.
+  HRESULT DrawZoomed(Surface* destination, int32_t x, int32_t y, RECT source, float factor);
+  HRESULT DrawZoomedKeyed(Surface* destination, int32_t x, int32_t y, RECT source, float factor);
+  HRESULT DrawResized(Surface* destination, int32_t x, int32_t y, RECT source, int32_t width, int32_t height);
+  HRESULT DrawResizedKeyed(Surface* destination, int32_t x, int32_t y, RECT source, int32_t width, int32_t height);
+
   // Fills with a raw pixel value.
   HRESULT Fill(DWORD color);
   HRESULT FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, DWORD color);
@@ -158,6 +175,18 @@ class Surface {
   HRESULT AfterCopy(HRESULT result);
   // The mirrored copies: onto the destination's rectangle equal to SrcRect.
   HRESULT DrawMirrored(Surface* destination, DWORD mirror);
+  // The four mirrored copies (vertical: up-down) and their pixel-by-pixel path.
+  HRESULT DrawMirroredClipped(Surface* destination, int32_t x, int32_t y, RECT source, bool vertical, bool keyed);
+  HRESULT DrawMirroredByPixels(Surface* destination, const RECT& from, int32_t x, int32_t y, bool vertical,
+                               bool keyed);
+  HRESULT DrawZoomedAbout(Surface* destination, int32_t x, int32_t y, RECT source, float factor, bool keyed);
+  HRESULT DrawResizedAbout(Surface* destination, int32_t x, int32_t y, RECT source, int32_t width, int32_t height,
+                           bool keyed);
+  // The zoomed and resized copies once the destination rectangle is known:
+  // clips it, moves the source sides by the trimmed amounts over the scale of
+  // each axis, and copies.
+  HRESULT DrawScaledRect(Surface* destination, RECT source, double left, double top, double right, double bottom,
+                         double scaleX, double scaleY, bool keyed);
   // Gives back an outstanding device context and releases the DirectDraw surface.
   void ReleaseInterface();
   // The state after a successful creation.

@@ -161,6 +161,23 @@ TEST(Clock, SleepMovesTheVirtualClockAtOnce) {
   EXPECT_EQ(GetTickCount(), timeGetTime());
 }
 
+// A program that waits by reading timeGetTime in a loop must get out of the
+// loop on the virtual clock, at the millisecond it waits for; reads between
+// sleeps and frames must not move the clock.
+TEST(Clock, AWaitByPollingEndsAtItsMillisecondWhileReadsBetweenSleepsLeaveTheClock) {
+  platform::headless::Reset();
+  DWORD start = timeGetTime();
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(timeGetTime(), start) << "read " << i;
+  EXPECT_EQ(platform::headless::Now(), start);
+  for (DWORD delay : {1u, 2u, 17u, 1000u}) {
+    DWORD from = timeGetTime();
+    uint64_t reads = 0;
+    while (timeGetTime() - from < delay) ++reads;
+    EXPECT_EQ(platform::headless::Now() - from, delay);
+    EXPECT_GT(reads, delay * 100) << "the clock moved before a long run of reads";
+  }
+}
+
 TEST(Rects, OffsetAndIntersect) {
   RECT r{1, 2, 3, 4};
   OffsetRect(&r, 10, -2);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,10 @@ uint64_t PresentedFrameCount();
 // converted or kept and LastFrame stays as it was. On after Reset.
 void CaptureFrames(bool capture);
 const CapturedFrame* LastFrame();
+// Called with every captured frame as it is presented (for looking at frames in
+// the middle of a blocking operation, such as a fade); empty to stop. Reset
+// removes it.
+void OnFramePresented(std::function<void(const CapturedFrame&)> observer);
 
 // Whether the mouse is in relative (grabbed) mode.
 bool RelativeMouse();
@@ -154,6 +159,9 @@ void SetVideoMemory(uint32_t bytes);
 void LockStillDrawing(int count);
 // DirectDrawCreate fails with result until set back to 0.
 void FailDirectDrawCreate(int32_t result);
+// Blt refuses mirrored copies (DDBLT_DDFX with a mirror flag) with
+// DDERR_NOMIRRORHW, as display hardware without mirroring did.
+void RefuseMirroring(bool refuse);
 // The desktop's size in pixels (1280 x 1024 unless set).
 void SetDesktopSize(int width, int height);
 

@@ -83,6 +83,11 @@ class Backend {
   virtual uint32_t Milliseconds() = 0;
   // Blocks (or, headless, advances the virtual clock) for ms milliseconds.
   virtual void Sleep(uint32_t ms) = 0;
+  // timeGetTime was asked again within the same millisecond, `repeats` times in
+  // a row: someone is waiting by polling the clock. The real backend gives the
+  // processor away for a moment; the headless one lets its virtual clock move,
+  // so that such a wait ends. Ordinary reads never get here often enough.
+  virtual void ClockPolled(uint32_t repeats) { (void)repeats; }
 
   // Moves window-system events into the backend's queue; returns false when none
   // is waiting. WaitEvent blocks until one arrives or timeoutMs passes.

@@ -14,32 +14,57 @@ constexpr DWORD kBltFlags = DDBLT_WAIT | DDBLT_ASYNC | DDBLT_KEYSRC | DDBLT_KEYS
                             DDBLT_COLORFILL | DDBLT_ROP;
 constexpr DWORD kSrcCopy = 0x00CC0020;
 
-// Source column (or row) of destination offset i in a run of dw pixels drawn
-// from sw source pixels starting at s0: the source pixel under the centre of
-// the destination pixel.
-int64_t Sample(int64_t s0, int64_t i, int64_t sw, int64_t dw) {
-  __int128 num = static_cast<__int128>(2 * i + 1) * sw;
-  return s0 + static_cast<int64_t>(num / (2 * static_cast<__int128>(dw)));
-}
-
 // Fills map with the source positions of destination positions [from, to) of
 // the run d0..d0+dw, mirrored when asked, and trims both ends to positions
 // whose source lies in [0, limit). Returns the first kept destination position
 // and leaves the kept count in map.size(); false when none is kept.
+//
+// Destination offset i of a run of dw pixels drawn from sw source pixels
+// starting at s0 shows the source pixel under its centre:
+// s0 + floor((2i + 1) sw / 2 dw). That is worked out once, for the first
+// position; the next ones follow by adding the step's quotient and carrying
+// its remainder, without a division per position.
 bool BuildMap(std::vector<int32_t>& map, int64_t from, int64_t to, int64_t d0, int64_t dw, int64_t s0, int64_t sw,
               bool mirror, int64_t limit, int64_t* first) {
   map.clear();
+  if (from >= to) return false;
+  int64_t i = mirror ? dw - 1 - (from - d0) : from - d0;
+  // s = s0 + q with q = floor(num / den), num = (2i + 1) sw, den = 2 dw.
+  const __int128 den = 2 * static_cast<__int128>(dw);
+  const __int128 num = static_cast<__int128>(2 * i + 1) * sw;
+  int64_t q = static_cast<int64_t>(num / den);
+  __int128 r = num % den;
+  if (r < 0) {  // floor for a negative numerator
+    r += den;
+    --q;
+  }
+  // One position on changes num by 2 sw, downwards when mirrored.
+  const int64_t stepQ = static_cast<int64_t>(2 * static_cast<__int128>(sw) / den);
+  const __int128 stepR = 2 * static_cast<__int128>(sw) % den;
   int64_t start = -1;
   for (int64_t p = from; p < to; ++p) {
-    int64_t i = p - d0;
-    if (mirror) i = dw - 1 - i;
-    int64_t s = Sample(s0, i, sw, dw);
+    int64_t s = s0 + q;
     if (s < 0 || s >= limit) {
       if (start >= 0) break;  // the kept positions are one run
-      continue;
+    } else {
+      if (start < 0) start = p;
+      map.push_back(static_cast<int32_t>(s));
     }
-    if (start < 0) start = p;
-    map.push_back(static_cast<int32_t>(s));
+    if (mirror) {
+      q -= stepQ;
+      r -= stepR;
+      if (r < 0) {
+        r += den;
+        --q;
+      }
+    } else {
+      q += stepQ;
+      r += stepR;
+      if (r >= den) {
+        r -= den;
+        ++q;
+      }
+    }
   }
   *first = start;
   return start >= 0;
@@ -85,6 +110,7 @@ HRESULT Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE4 source, LPRECT source
     if (fx->dwDDFX & (DDBLTFX_ROTATE90 | DDBLTFX_ROTATE180 | DDBLTFX_ROTATE270)) return DDERR_NOROTATIONHW;
     mirrorX = (fx->dwDDFX & DDBLTFX_MIRRORLEFTRIGHT) != 0;
     mirrorY = (fx->dwDDFX & DDBLTFX_MIRRORUPDOWN) != 0;
+    if ((mirrorX || mirrorY) && Display::Get().refuseMirroring) return DDERR_NOMIRRORHW;
   }
   Rect64 from = sourceRect ? Rect64::From(*sourceRect) : src->Bounds();
   if (from.Empty()) return DDERR_INVALIDRECT;

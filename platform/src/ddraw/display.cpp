@@ -268,6 +268,7 @@ void Display::Reset() {
   failCreationResult = DDERR_OUTOFMEMORY;
   stillDrawingLocks = 0;
   failCreateDevice = DD_OK;
+  refuseMirroring = false;
   videoTotal_ = 256ull << 20;
   modeSet_ = false;
   owner_ = nullptr;
@@ -289,6 +290,7 @@ void FailSurfaceCreations(int count, HRESULT result) {
 void SetVideoMemory(uint32_t bytes) { Display::Get().SetVideoTotal(bytes); }
 void LockStillDrawing(int count) { Display::Get().stillDrawingLocks = count; }
 void FailDirectDrawCreate(HRESULT result) { Display::Get().failCreateDevice = result; }
+void RefuseMirroring(bool refuse) { Display::Get().refuseMirroring = refuse; }
 }  // namespace testing
 
 }  // namespace platform::ddraw

@@ -283,6 +283,7 @@ class Display {
   HRESULT failCreationResult = DDERR_OUTOFMEMORY;
   int stillDrawingLocks = 0;
   HRESULT failCreateDevice = DD_OK;
+  bool refuseMirroring = false;  // Blt answers mirror requests with DDERR_NOMIRRORHW
   void Reset();
 
  private:

@@ -3,7 +3,9 @@
 #include <emmintrin.h>
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "ddraw/format.h"
 
@@ -247,18 +249,303 @@ void DoubleRow16(uint8_t* d, const uint8_t* s, int w) {
   for (; x < w; ++x) memcpy(d + 2 * x, s + 2 * (x / 2), 2);
 }
 
-enum class ColumnShape { Any, Straight, Doubled };
+// 16-bit rows through any column map, sixteen destination pixels at a time:
+// each half of 8 pixels takes its pixels from one or two 8-pixel windows of the
+// source row by a byte shuffle (which also reverses, for mirrored rows). The
+// windows are placed once per copy, always inside the columns the map reads,
+// so that no load reaches past them. Halves that draw from more than 16 source
+// pixels (shrinking below one half) make their group drawn pixel by pixel, as
+// does the row's end after the last whole group.
+bool& Ssse3() {
+  static bool on = __builtin_cpu_supports("ssse3");
+  return on;
+}
+
+#define RX_SSSE3 __attribute__((target("ssse3")))
+
+struct alignas(32) ShuffleGroup {
+  uint8_t maskA[32];  // per half: the bytes from window A (0x80: none)
+  uint8_t maskB[32];  // and from window B
+  int32_t windowA[2];
+  int32_t windowB[2];
+  bool two;     // some pixel comes from a window B
+  bool direct;  // false: too wide, drawn pixel by pixel
+};
+
+// Places the windows of every whole group of the map; false when the map
+// reads fewer than 8 source columns (no window fits).
+bool PlanShuffles16(const int32_t* cols, int w, std::vector<ShuffleGroup>& plan) {
+  if (w < 16) return false;
+  int32_t minCol = cols[0], maxCol = cols[0];
+  for (int x = 1; x < w; ++x) {
+    minCol = std::min(minCol, cols[x]);
+    maxCol = std::max(maxCol, cols[x]);
+  }
+  if (static_cast<int64_t>(maxCol) - minCol < 7) return false;
+  plan.resize(static_cast<size_t>(w / 16));
+  for (size_t g = 0; g < plan.size(); ++g) {
+    ShuffleGroup& group = plan[g];
+    group.direct = true;
+    group.two = false;
+    for (int half = 0; half < 2; ++half) {
+      const int32_t* c = cols + 16 * g + 8 * half;
+      int32_t lo = *std::min_element(c, c + 8), hi = *std::max_element(c, c + 8);
+      if (static_cast<int64_t>(hi) - lo >= 16) {
+        group.direct = false;
+        break;
+      }
+      int32_t a = std::min(lo, maxCol - 7);
+      int32_t b = std::min(a + 8, maxCol - 7);
+      group.windowA[half] = a;
+      group.windowB[half] = b;
+      group.two = group.two || hi >= a + 8;
+      for (int k = 0; k < 8; ++k) {
+        bool fromA = c[k] < a + 8;
+        uint8_t offsetA = static_cast<uint8_t>(2 * (c[k] - a));
+        uint8_t offsetB = static_cast<uint8_t>(2 * (c[k] - b));
+        uint8_t* ma = group.maskA + 16 * half + 2 * k;
+        uint8_t* mb = group.maskB + 16 * half + 2 * k;
+        ma[0] = fromA ? offsetA : 0x80;
+        ma[1] = fromA ? static_cast<uint8_t>(offsetA + 1) : 0x80;
+        mb[0] = fromA ? 0x80 : offsetB;
+        mb[1] = fromA ? 0x80 : static_cast<uint8_t>(offsetB + 1);
+      }
+    }
+  }
+  return true;
+}
+
+void GatherTail16(uint8_t* d, const uint8_t* s, const int32_t* cols, int count, const Key* k) {
+  if (k)
+    GatherRowKeyed<uint16_t>(d, s, cols, count, *k);
+  else
+    GatherRow<uint16_t>(d, s, cols, count);
+}
+
+RX_SSSE3 inline __m128i ShuffleHalf(const uint8_t* s, const ShuffleGroup& group, int half) {
+  __m128i v = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * group.windowA[half])),
+                               _mm_load_si128(reinterpret_cast<const __m128i*>(group.maskA + 16 * half)));
+  if (group.two)
+    v = _mm_or_si128(v, _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * group.windowB[half])),
+                                         _mm_load_si128(reinterpret_cast<const __m128i*>(group.maskB + 16 * half))));
+  return v;
+}
+
+RX_SSSE3 void ShuffleRow16(uint8_t* d, const uint8_t* s, const std::vector<ShuffleGroup>& plan, const int32_t* cols,
+                           int w, const Key* k) {
+  const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
+  const __m128i m = _mm_set1_epi16(static_cast<short>(k ? k->mask : 0));
+  const __m128i lo = _mm_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
+  const __m128i hi = _mm_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
+  int x = 0;
+  for (const ShuffleGroup& group : plan) {
+    if (!group.direct) {
+      GatherTail16(d + 2 * x, s, cols + x, 16, k);
+    } else {
+      for (int half = 0; half < 2; ++half) {
+        __m128i v = ShuffleHalf(s, group, half);
+        uint8_t* at = d + 2 * x + 16 * half;
+        if (k) {
+          __m128i b = _mm_xor_si128(_mm_and_si128(v, m), bias);
+          Blend(at, v, _mm_or_si128(_mm_cmplt_epi16(b, lo), _mm_cmpgt_epi16(b, hi)));
+        } else {
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
+        }
+      }
+    }
+    x += 16;
+  }
+  GatherTail16(d + 2 * x, s, cols + x, w - x, k);
+}
+
+// The two 8-pixel windows of a group's halves, one in each 128-bit lane.
+RX_AVX2 inline __m256i Windows(const uint8_t* s, const int32_t* at) {
+  return _mm256_inserti128_si256(
+      _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * at[0]))),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * at[1])), 1);
+}
+
+RX_AVX2 void ShuffleRow16Avx2(uint8_t* d, const uint8_t* s, const std::vector<ShuffleGroup>& plan,
+                              const int32_t* cols, int w, const Key* k) {
+  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
+  const __m256i m = _mm256_set1_epi16(static_cast<short>(k ? k->mask : 0));
+  const __m256i lo = _mm256_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
+  const __m256i hi = _mm256_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
+  int x = 0;
+  for (const ShuffleGroup& group : plan) {
+    if (!group.direct) {
+      GatherTail16(d + 2 * x, s, cols + x, 16, k);
+      x += 16;
+      continue;
+    }
+    __m256i v = _mm256_shuffle_epi8(Windows(s, group.windowA),
+                                    _mm256_load_si256(reinterpret_cast<const __m256i*>(group.maskA)));
+    if (group.two)
+      v = _mm256_or_si256(v, _mm256_shuffle_epi8(Windows(s, group.windowB),
+                                                 _mm256_load_si256(reinterpret_cast<const __m256i*>(group.maskB))));
+    __m256i* at = reinterpret_cast<__m256i*>(d + 2 * x);
+    if (k) {
+      __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
+      __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi16(lo, b), _mm256_cmpgt_epi16(b, hi));
+      _mm256_storeu_si256(at, _mm256_blendv_epi8(_mm256_loadu_si256(at), v, keep));
+    } else {
+      _mm256_storeu_si256(at, v);
+    }
+    x += 16;
+  }
+  GatherTail16(d + 2 * x, s, cols + x, w - x, k);
+}
+
+// Where the processor can permute 16-bit elements across a whole register
+// pair (AVX-512BW/VL), a group of 16 destination pixels takes them from one
+// 32-pixel window of the source row: two loads and one permute, whatever the
+// factor down to one half. The window lies inside the columns the map reads.
+bool& Avx512() {
+  static bool on = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
+  return on;
+}
+
+#define RX_AVX512 __attribute__((target("avx2,avx512bw,avx512vl")))
+
+struct alignas(32) PermuteGroup {
+  uint16_t index[16];  // 0..31 within the window
+  int32_t window;
+  bool direct;  // false: wider than 32 pixels, drawn pixel by pixel
+};
+
+bool PlanPermutes16(const int32_t* cols, int w, std::vector<PermuteGroup>& plan) {
+  if (w < 16) return false;
+  int32_t minCol = cols[0], maxCol = cols[0];
+  for (int x = 1; x < w; ++x) {
+    minCol = std::min(minCol, cols[x]);
+    maxCol = std::max(maxCol, cols[x]);
+  }
+  if (static_cast<int64_t>(maxCol) - minCol < 31) return false;
+  plan.resize(static_cast<size_t>(w / 16));
+  for (size_t g = 0; g < plan.size(); ++g) {
+    PermuteGroup& group = plan[g];
+    const int32_t* c = cols + 16 * g;
+    int32_t lo = *std::min_element(c, c + 16), hi = *std::max_element(c, c + 16);
+    group.direct = static_cast<int64_t>(hi) - lo < 32;
+    if (!group.direct) continue;
+    group.window = std::min(lo, maxCol - 31);
+    for (int k = 0; k < 16; ++k) group.index[k] = static_cast<uint16_t>(c[k] - group.window);
+  }
+  return true;
+}
+
+RX_AVX512 void PermuteRow16(uint8_t* d, const uint8_t* s, const std::vector<PermuteGroup>& plan, const int32_t* cols,
+                            int w, const Key* k) {
+  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
+  const __m256i m = _mm256_set1_epi16(static_cast<short>(k ? k->mask : 0));
+  const __m256i lo = _mm256_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
+  const __m256i hi = _mm256_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
+  int x = 0;
+  for (const PermuteGroup& group : plan) {
+    if (!group.direct) {
+      if (k)
+        GatherRowKeyed<uint16_t>(d + 2 * x, s, cols + x, 16, *k);
+      else
+        GatherRow<uint16_t>(d + 2 * x, s, cols + x, 16);
+      x += 16;
+      continue;
+    }
+    const uint8_t* at = s + 2 * static_cast<ptrdiff_t>(group.window);
+    __m256i v = _mm256_permutex2var_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)),
+                                          _mm256_load_si256(reinterpret_cast<const __m256i*>(group.index)),
+                                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32)));
+    __m256i* out = reinterpret_cast<__m256i*>(d + 2 * x);
+    if (k) {
+      __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
+      __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi16(lo, b), _mm256_cmpgt_epi16(b, hi));
+      _mm256_storeu_si256(out, _mm256_blendv_epi8(_mm256_loadu_si256(out), v, keep));
+    } else {
+      _mm256_storeu_si256(out, v);
+    }
+    x += 16;
+  }
+  if (k)
+    GatherRowKeyed<uint16_t>(d + 2 * x, s, cols + x, w - x, *k);
+  else
+    GatherRow<uint16_t>(d + 2 * x, s, cols + x, w - x);
+}
+
+// A 16-bit row mirrored: destination pixel x takes source pixel last - x,
+// sixteen (or eight) at a time.
+RX_AVX2 void ReversedRow16Avx2(uint8_t* d, const uint8_t* s, int32_t last, int w, const Key* k) {
+  const __m256i reverse = _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1, 14, 15, 12, 13, 10,
+                                           11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
+  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
+  const __m256i m = _mm256_set1_epi16(static_cast<short>(k ? k->mask : 0));
+  const __m256i lo = _mm256_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
+  const __m256i hi = _mm256_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
+  int x = 0;
+  for (; x + 16 <= w; x += 16) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 2 * (static_cast<ptrdiff_t>(last) - x - 15)));
+    v = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverse), 0x4E);
+    __m256i* at = reinterpret_cast<__m256i*>(d + 2 * x);
+    if (k) {
+      __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
+      __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi16(lo, b), _mm256_cmpgt_epi16(b, hi));
+      _mm256_storeu_si256(at, _mm256_blendv_epi8(_mm256_loadu_si256(at), v, keep));
+    } else {
+      _mm256_storeu_si256(at, v);
+    }
+  }
+  for (; x < w; ++x) {
+    uint16_t v;
+    memcpy(&v, s + 2 * (static_cast<ptrdiff_t>(last) - x), 2);
+    if (!k || !k->Transparent(v)) memcpy(d + 2 * x, &v, 2);
+  }
+}
+
+void ReversedRow16(uint8_t* d, const uint8_t* s, int32_t last, int w, const Key* k) {
+  const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
+  const __m128i m = _mm_set1_epi16(static_cast<short>(k ? k->mask : 0));
+  const __m128i lo = _mm_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
+  const __m128i hi = _mm_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
+  int x = 0;
+  for (; x + 8 <= w; x += 8) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * (static_cast<ptrdiff_t>(last) - x - 7)));
+    v = _mm_shuffle_epi32(_mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0x1B), 0x1B), 0x4E);
+    uint8_t* at = d + 2 * x;
+    if (k) {
+      __m128i b = _mm_xor_si128(_mm_and_si128(v, m), bias);
+      Blend(at, v, _mm_or_si128(_mm_cmplt_epi16(b, lo), _mm_cmpgt_epi16(b, hi)));
+    } else {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
+    }
+  }
+  for (; x < w; ++x) {
+    uint16_t v;
+    memcpy(&v, s + 2 * (static_cast<ptrdiff_t>(last) - x), 2);
+    if (!k || !k->Transparent(v)) memcpy(d + 2 * x, &v, 2);
+  }
+}
+
+enum class ColumnShape { Any, Straight, Doubled, Reversed };
 
 ColumnShape ShapeOf(const int32_t* cols, int w) {
-  bool straight = true, doubled = true;
-  for (int x = 0; x < w && (straight || doubled); ++x) {
+  bool straight = true, doubled = true, reversed = true;
+  for (int x = 0; x < w && (straight || doubled || reversed); ++x) {
     if (cols[x] != cols[0] + x) straight = false;
     if (cols[x] != cols[0] + x / 2) doubled = false;
+    if (cols[x] != cols[0] - x) reversed = false;
   }
-  return straight ? ColumnShape::Straight : doubled ? ColumnShape::Doubled : ColumnShape::Any;
+  return straight   ? ColumnShape::Straight
+         : doubled  ? ColumnShape::Doubled
+         : reversed ? ColumnShape::Reversed
+                    : ColumnShape::Any;
 }
 
 }  // namespace
+
+bool UseAvx512(bool allow) {
+  static const bool supported = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
+  bool was = Avx512();
+  Avx512() = allow && supported;
+  return was;
+}
 
 bool UseAvx2(bool allow) {
   static const bool supported = __builtin_cpu_supports("avx2");
@@ -331,6 +618,10 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
   const Key* kp = key ? &k : nullptr;
   ColumnShape shape = ShapeOf(cols, w);
   size_t rowBytes = static_cast<size_t>(w) * bytes;
+  static thread_local std::vector<ShuffleGroup> plan;
+  static thread_local std::vector<PermuteGroup> permutes;
+  bool permuted = bytes == 2 && shape == ColumnShape::Any && Avx2() && Avx512() && PlanPermutes16(cols, w, permutes);
+  bool shuffled = bytes == 2 && shape == ColumnShape::Any && !permuted && Ssse3() && PlanShuffles16(cols, w, plan);
   for (int y = 0; y < h; ++y) {
     uint8_t* d = dst + y * dstPitch;
     // A row sampled from the same source row as the one above is the same row.
@@ -350,6 +641,18 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
     }
     if (shape == ColumnShape::Doubled && bytes == 2 && !kp) {
       DoubleRow16(d, s + static_cast<ptrdiff_t>(cols[0]) * 2, w);
+      continue;
+    }
+    if (shape == ColumnShape::Reversed && bytes == 2) {
+      Avx2() ? ReversedRow16Avx2(d, s, cols[0], w, kp) : ReversedRow16(d, s, cols[0], w, kp);
+      continue;
+    }
+    if (permuted) {
+      PermuteRow16(d, s, permutes, cols, w, kp);
+      continue;
+    }
+    if (shuffled) {
+      Avx2() ? ShuffleRow16Avx2(d, s, plan, cols, w, kp) : ShuffleRow16(d, s, plan, cols, w, kp);
       continue;
     }
     switch (bytes) {

@@ -35,6 +35,9 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
 // The fast loops use 256-bit vectors where the processor has them. Tests turn
 // them off to check the 128-bit forms as well; returns the previous setting.
 bool UseAvx2(bool allow);
+// 16-bit copies through a column map also use 512-bit-family permutes (on
+// 256-bit registers) where the processor has them, with the 256-bit loops on.
+bool UseAvx512(bool allow);
 
 namespace reference {
 void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value);

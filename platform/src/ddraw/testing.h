@@ -19,5 +19,8 @@ void SetVideoMemory(uint32_t bytes);
 void LockStillDrawing(int count);
 // DirectDrawCreate fails with result (DD_OK: it does not).
 void FailDirectDrawCreate(HRESULT result);
+// Blt refuses mirrored copies with DDERR_NOMIRRORHW, as hardware without
+// mirroring did.
+void RefuseMirroring(bool refuse);
 
 }  // namespace platform::ddraw::testing

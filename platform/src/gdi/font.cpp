@@ -77,6 +77,19 @@ const char* GenericFamily(BYTE pitchAndFamily) {
   return "Arial";
 }
 
+// The metric-compatible faces the project depends on, asked for first for the
+// platform's core face names, so that the match does not change with other
+// clones installed beside them (URW's, for one, also claims Courier).
+const char* MetricCompatibleFace(const std::string& lowerName) {
+  static const std::map<std::string, const char*> faces = {
+      {"arial", "Liberation Sans"},          {"helvetica", "Liberation Sans"},
+      {"courier", "Liberation Mono"},        {"courier new", "Liberation Mono"},
+      {"times", "Liberation Serif"},         {"times new roman", "Liberation Serif"},
+  };
+  auto it = faces.find(lowerName);
+  return it == faces.end() ? nullptr : it->second;
+}
+
 Match FindFace(const std::string& name, int weight, bool italic, BYTE pitchAndFamily) {
   static std::map<std::tuple<std::string, int, bool, BYTE>, Match> cache;
   auto key = std::make_tuple(Lower(name), weight, italic, pitchAndFamily);
@@ -88,6 +101,8 @@ Match FindFace(const std::string& name, int weight, bool italic, BYTE pitchAndFa
   if (initialised) {
     FcPattern* pattern = FcPatternCreate();
     std::string family = name.empty() ? GenericFamily(pitchAndFamily) : name;
+    if (const char* face = MetricCompatibleFace(Lower(family)))
+      FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face));
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);

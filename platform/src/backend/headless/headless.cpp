@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <utility>
 
 #include "backend/backend.h"
 #include "ddraw/testing.h"
@@ -20,6 +21,8 @@ namespace platform::headless {
 namespace {
 
 using backend::Event;
+
+constexpr uint32_t kPollsPerVirtualMillisecond = 1000;
 
 struct Scheduled {
   uint32_t time;
@@ -40,6 +43,7 @@ struct State {
   CapturedFrame lastFrame;
   bool hasFrame = false;
   bool captureFrames = true;
+  std::function<void(const CapturedFrame&)> frameObserver;
   int desktopWidth = 1280, desktopHeight = 1024;
   // audio
   bool failAudioOpen = false;
@@ -107,6 +111,13 @@ class HeadlessBackend final : public backend::Backend {
  public:
   uint32_t Milliseconds() override { return S().now; }
   void Sleep(uint32_t ms) override { Advance(ms); }
+  // Virtual time moves only when told to, so a wait that polls the clock would
+  // never end: after kPollsPerVirtualMillisecond reads of the same millisecond
+  // in a row, each further read moves the clock by one. Programs that read the
+  // clock a few times between sleeps or frames never see it move on its own.
+  void ClockPolled(uint32_t repeats) override {
+    if (repeats >= kPollsPerVirtualMillisecond) Advance(1);
+  }
 
   bool PollEvent(Event& event) override {
     Release();
@@ -211,6 +222,7 @@ class HeadlessBackend final : public backend::Backend {
       s.lastFrame.blueMask = frame.rawBlueMask;
     }
     s.hasFrame = true;
+    if (s.frameObserver) s.frameObserver(s.lastFrame);
   }
 
   void SetRelativeMouse(bool enabled) override { S().relativeMouse = enabled; }
@@ -385,6 +397,7 @@ std::vector<WindowRecord> Windows() {
 uint64_t PresentedFrameCount() { return S().frameCount; }
 void CaptureFrames(bool capture) { S().captureFrames = capture; }
 const CapturedFrame* LastFrame() { return S().hasFrame ? &S().lastFrame : nullptr; }
+void OnFramePresented(std::function<void(const CapturedFrame&)> observer) { S().frameObserver = std::move(observer); }
 bool RelativeMouse() { return S().relativeMouse; }
 
 const AudioCapture& CapturedAudio() { return S().audio; }
@@ -432,6 +445,7 @@ void FailSurfaceCreations(int count, int32_t result) { platform::ddraw::testing:
 void SetVideoMemory(uint32_t bytes) { platform::ddraw::testing::SetVideoMemory(bytes); }
 void LockStillDrawing(int count) { platform::ddraw::testing::LockStillDrawing(count); }
 void FailDirectDrawCreate(int32_t result) { platform::ddraw::testing::FailDirectDrawCreate(result); }
+void RefuseMirroring(bool refuse) { platform::ddraw::testing::RefuseMirroring(refuse); }
 void SetDesktopSize(int width, int height) {
   S().desktopWidth = width;
   S().desktopHeight = height;
