@@ -82,6 +82,11 @@ class Screen {
   // non-zero). wait: 1 waits for the vertical blank. Returns the presentation's
   // result; a lost buffer is restored and the error still returned.
   HRESULT Flip(int32_t wait, int32_t stretch, int32_t show);
+  // Fade the picture in from black or out to black over about `duration`
+  // milliseconds (its low 16 bits), one Flip a step, the step sized by the
+  // measured frame time. Nothing happens at 8 bits per pixel.
+  void FadeIn(uint32_t duration);
+  void FadeOut(uint32_t duration);
   // Fills the whole back buffer with a raw pixel value.
   HRESULT Fill(DWORD value);
   // Copies a bitmap (resource or file) onto the back buffer, stretched to it.
