@@ -87,6 +87,15 @@ class Screen {
   // measured frame time. Nothing happens at 8 bits per pixel.
   void FadeIn(uint32_t duration);
   void FadeOut(uint32_t duration);
+  // What the last fade did, for tools that measure it: the frames drawn at a
+  // level, the smallest and largest level step, and its length in ms.
+  struct FadeRecord {
+    uint32_t frames = 0;
+    int32_t smallestStep = 0;
+    int32_t largestStep = 0;
+    uint32_t milliseconds = 0;
+  };
+  const FadeRecord& GetLastFade() const { return lastFade; }
   // Fills the whole back buffer with a raw pixel value.
   HRESULT Fill(DWORD value);
   // Copies a bitmap (resource or file) onto the back buffer, stretched to it.
@@ -148,6 +157,9 @@ class Screen {
   uint32_t elapsedTime = 0;
   uint32_t lastTime = 0;
   uint32_t frameRate = 0;
+
+  FadeRecord lastFade;
+  void RecordFadeStep(int32_t step);
 
   BOOL OpenDevice(const GUID* identifier, int createLine, int queryLine);
   void FillDriverList();

@@ -21,6 +21,12 @@ int32_t FadeStep(uint32_t duration, DWORD frameTime) {
 
 }  // namespace
 
+void Screen::RecordFadeStep(int32_t step) {
+  lastFade.smallestStep = lastFade.frames == 0 ? step : std::min(lastFade.smallestStep, step);
+  lastFade.largestStep = lastFade.frames == 0 ? step : std::max(lastFade.largestStep, step);
+  lastFade.frames += 1;
+}
+
 void Screen::FadeIn(uint32_t duration) {
   if (BitsPerPixel == 8 || !back) return;
   int32_t w = back->Width, h = back->Height;
@@ -29,13 +35,18 @@ void Screen::FadeIn(uint32_t duration) {
   back->DrawFastClipped(saved, 0, 0, all);
   back->Fill(0);
   Flip(1, 0, 0);
+  lastFade = FadeRecord{};
+  DWORD began = timeGetTime();
   int32_t level = 0;
   do {
     DWORD start = timeGetTime();
     saved->DrawFaded(back, 0, 0, all, level);
     Flip(1, 0, 0);
-    level += FadeStep(duration, timeGetTime() - start);
+    int32_t step = FadeStep(duration, timeGetTime() - start);
+    RecordFadeStep(step);
+    level += step;
   } while (level < 256);
+  lastFade.milliseconds = timeGetTime() - began;
   saved->DrawFastClipped(back, 0, 0, all);
   Flip(1, 0, 0);
   delete saved;
@@ -53,13 +64,18 @@ void Screen::FadeOut(uint32_t duration) {
   auto* saved = new Surface(this, w, h, SystemMemory);
   front->DrawFastClipped(saved, 0, 0, client);
   RECT all = {0, 0, w, h};
+  lastFade = FadeRecord{};
+  DWORD began = timeGetTime();
   int32_t level = 256;
   do {
     DWORD start = timeGetTime();
     saved->DrawFaded(back, 0, 0, all, level);
     Flip(1, 0, 0);
-    level -= FadeStep(duration, timeGetTime() - start);
+    int32_t step = FadeStep(duration, timeGetTime() - start);
+    RecordFadeStep(step);
+    level -= step;
   } while (level > 0);
+  lastFade.milliseconds = timeGetTime() - began;
   delete saved;
   back->Fill(0);
   Flip(1, 0, 0);
