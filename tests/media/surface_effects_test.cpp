@@ -328,16 +328,21 @@ TEST_F(ScreenFadeTest, StepsFollowTheMeasuredFrameTime) {
   const struct {
     uint32_t duration;
     uint64_t steps;
-  } cases[] = {{1000, 32}, {65536 + 1000, 32}, {4095, 128}, {0, 1}, {65536, 1}};
+    int32_t step;
+  } cases[] = {{1000, 32, 8}, {65536 + 1000, 32, 8}, {4095, 128, 2}, {0, 1, 512}, {65536, 1, 512}};
   for (const auto& c : cases) {
     Screen* s = Display(16);
     ASSERT_NE(s, nullptr);
     uint64_t before = platform::headless::PresentedFrameCount();
     s->FadeIn(c.duration);
     EXPECT_EQ(platform::headless::PresentedFrameCount() - before, c.steps + 2) << "fade in " << c.duration;
+    EXPECT_EQ(s->GetLastFade().frames, c.steps) << "fade in " << c.duration;
+    EXPECT_EQ(s->GetLastFade().smallestStep, c.step) << "fade in " << c.duration;
+    EXPECT_EQ(s->GetLastFade().largestStep, c.step) << "fade in " << c.duration;
     before = platform::headless::PresentedFrameCount();
     s->FadeOut(c.duration);
     EXPECT_EQ(platform::headless::PresentedFrameCount() - before, c.steps + 1) << "fade out " << c.duration;
+    EXPECT_EQ(s->GetLastFade().largestStep, c.step) << "fade out " << c.duration;
   }
 }
 
