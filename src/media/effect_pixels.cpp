@@ -92,6 +92,7 @@ struct V128 {
   static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
   static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
   static T Mul16(T a, T b) { return _mm_mullo_epi16(a, b); }
+  static T MulHi16(T a, T b) { return _mm_mulhi_epu16(a, b); }
   static T And(T a, T b) { return _mm_and_si128(a, b); }
   static T AndNot(T a, T b) { return _mm_andnot_si128(a, b); }
   static T Or(T a, T b) { return _mm_or_si128(a, b); }
@@ -136,6 +137,7 @@ struct V256 {
   RX_AVX2 static T Add16(T a, T b) { return _mm256_add_epi16(a, b); }
   RX_AVX2 static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
   RX_AVX2 static T Mul16(T a, T b) { return _mm256_mullo_epi16(a, b); }
+  RX_AVX2 static T MulHi16(T a, T b) { return _mm256_mulhi_epu16(a, b); }
   RX_AVX2 static T And(T a, T b) { return _mm256_and_si256(a, b); }
   RX_AVX2 static T AndNot(T a, T b) { return _mm256_andnot_si256(a, b); }
   RX_AVX2 static T Or(T a, T b) { return _mm256_or_si256(a, b); }
