@@ -1,5 +1,7 @@
 // The effects demo: one full-screen window ("Rallex effects demo") and a page
 // chosen by the first word of the command line:
+//   effects (default)      16-bit: every effect copy side by side, then the
+//                          screen fades out and in
 //   palette [picture.bmp]  8-bit: a 256-colour picture shown with its own
 //                          palette, faded out, to a colour and back
 //   geometry               16-bit: mirrored, zoomed and resized sprites
@@ -67,10 +69,11 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
   }
   std::string page = words.empty() ? "" : words[0];
   int (*run)(HINSTANCE, HWND) = nullptr;
+  if (page.empty() || page == "effects") run = RunEffectsPage;
   if (page == "palette") run = RunPalettePage;
   if (page == "geometry") run = RunGeometryPage;
   if (!run) {
-    fprintf(stderr, "effects_demo: unknown page \"%s\" (pages: palette, geometry)\n", page.c_str());
+    fprintf(stderr, "effects_demo: unknown page \"%s\" (pages: effects, palette, geometry)\n", page.c_str());
     return 2;
   }
 

@@ -6,6 +6,8 @@
 
 #include "platform/windows.h"
 
+// The effect copies side by side, then fades out and in (800 x 600 x 16).
+int RunEffectsPage(HINSTANCE instance, HWND window);
 int RunPalettePage(HINSTANCE instance, HWND window);
 int RunGeometryPage(HINSTANCE instance, HWND window);
 

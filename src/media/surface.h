@@ -114,6 +114,28 @@ class Surface {
   HRESULT DrawZoomedKeyed(Surface* destination, int32_t x, int32_t y, RECT source, float factor);
   HRESULT DrawResized(Surface* destination, int32_t x, int32_t y, RECT source, int32_t width, int32_t height);
   HRESULT DrawResizedKeyed(Surface* destination, int32_t x, int32_t y, RECT source, int32_t width, int32_t height);
+  // Effect copies of an explicit source rectangle (left, top, right, bottom)
+  // to x, y, trimmed like DrawFastClipped, on locked pixel memory: 0 when done,
+  // E_FAIL when clipping leaves nothing. A level is read as a 16-bit number and
+  // counts as 256 from 257 on (DrawFaded's is held to 0..256). The keyed forms
+  // leave the destination alone under source pixels equal to ColorKey. A
+  // destination format other than 15, 16, 24 or 32 bits changes nothing (0);
+  // a source of another pixel size than the destination changes nothing and
+  // answers DDERR_INVALIDPIXELFORMAT; a failed lock is answered as it came.
+  HRESULT DrawHalfBlend(Surface* destination, int32_t x, int32_t y, RECT source);
+  HRESULT DrawHalfBlendKeyed(Surface* destination, int32_t x, int32_t y, RECT source);
+  HRESULT DrawBlend(Surface* destination, int32_t x, int32_t y, RECT source, uint32_t level);
+  HRESULT DrawBlendKeyed(Surface* destination, int32_t x, int32_t y, RECT source, uint32_t level);
+  // Mixes by AlphaMask; without one, a keyed copy that answers E_FAIL.
+  HRESULT DrawAlphaMasked(Surface* destination, int32_t x, int32_t y, RECT source);
+  HRESULT DrawDarken(Surface* destination, int32_t x, int32_t y, RECT source, uint32_t level);
+  HRESULT DrawShadow(Surface* destination, int32_t x, int32_t y, RECT source, uint32_t level);
+  HRESULT DrawDarkenHalf(Surface* destination, int32_t x, int32_t y, RECT source);
+  HRESULT DrawShadowHalf(Surface* destination, int32_t x, int32_t y, RECT source);
+  HRESULT DrawFaded(Surface* destination, int32_t x, int32_t y, RECT source, int32_t level);
+  // Inverts every byte of the rectangle's pixels on this surface (held to the
+  // surface, ClipRect not consulted).
+  HRESULT Invert(int32_t left, int32_t top, int32_t right, int32_t bottom);
 
   // Fills with a raw pixel value.
   HRESULT Fill(DWORD color);
