@@ -86,7 +86,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     std::fprintf(stderr, "sprite: cannot open the mouse and keyboard\n");
     return 1;
   }
-  input.SetMouseLimits(0, 0, kWidth - sprite.Width, kHeight - sprite.Height);
+  // The upper limits are exclusive: the sprite may touch the right and bottom edges.
+  input.SetMouseLimits(0, 0, kWidth - sprite.Width + 1, kHeight - sprite.Height + 1);
   input.SetMouseSensitivity(1.0f);
   input.SetMousePosition((kWidth - sprite.Width) / 2, (kHeight - sprite.Height) / 2);
 
