@@ -4,8 +4,9 @@
 # was installed). From there the sprite example builds with CMake
 # (find_package) and with pkg-config, from a copy of examples/ outside this
 # tree; it runs on the headless backend and, built with pkg-config, in a real
-# window; and the installed rallex command, typed from another directory,
-# shows the court and the score lines and ends on Escape with status 0.
+# window; and the installed rallex command, typed from another directory
+# (through a link), shows the court and the score lines and ends on Escape with
+# status 0.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/shots.sh"
 [ -f "$BUILD_DIR/cmake_install.cmake" ] || fail "no configured build in $BUILD_DIR"
@@ -119,7 +120,10 @@ wait_exit "$pid" 5
 [ "$EXIT_STATUS" = "0" ] || fail "exit status of the example after Escape was $EXIT_STATUS: $(cat "$WORK/sprite.log")"
 echo "ok: the example built with pkg-config: the sprite follows the mouse, Escape ends it"
 
-# The installed game, typed as a command from another directory.
-mkdir -p "$WORK/elsewhere"
-PATH="$prefix/games:$PATH" play_from "$WORK/elsewhere" rallex
+# The installed game, typed as a command from another directory; the command
+# is reached through a link in another PATH directory, as a player's ~/bin
+# might hold, and still finds the data beside its real place.
+mkdir -p "$WORK/elsewhere" "$WORK/bin"
+ln -s "$prefix/games/rallex" "$WORK/bin/rallex"
+PATH="$WORK/bin:$PATH" play_from "$WORK/elsewhere" rallex
 echo "ok: rallex from another directory shows the court and the score lines and ends on Escape with status 0"
