@@ -12,7 +12,6 @@ include(CMakePackageConfigHelpers)
 set(RALLEX_INSTALL_GAMESDIR "games" CACHE STRING "Where the rallex command goes (relative to the prefix)")
 set(RALLEX_INSTALL_GAMEDATADIR "${CMAKE_INSTALL_DATADIR}/games/rallex" CACHE STRING
     "Where the game's pictures and sounds go (relative to the prefix)")
-set(RALLEX_GAME_DATADIR "${RALLEX_INSTALL_GAMEDATADIR}")
 set(RALLEX_GAME_PROGRAMDIR "${CMAKE_INSTALL_LIBEXECDIR}/rallex")
 set(RALLEX_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/Rallex")
 set(RALLEX_APPID "io.github.rallex.Rallex")
@@ -23,7 +22,7 @@ file(GLOB RALLEX_ASSETS CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/assets/*.bmp"
                                           "${PROJECT_SOURCE_DIR}/assets/*.wav")
 # The window icon is built into the program as a resource.
 list(FILTER RALLEX_ASSETS EXCLUDE REGEX "/appicon\\.bmp$")
-install(FILES ${RALLEX_ASSETS} DESTINATION "${RALLEX_GAME_DATADIR}" COMPONENT game)
+install(FILES ${RALLEX_ASSETS} DESTINATION "${RALLEX_INSTALL_GAMEDATADIR}" COMPONENT game)
 
 # The rallex command finds the data directory and the program relative to its
 # own place. Paths relative to the prefix are placed under one made-up root, so
@@ -37,7 +36,7 @@ function(rallex_relative out from to)
   file(RELATIVE_PATH rel "${from}" "${to}")
   set(${out} "${rel}" PARENT_SCOPE)
 endfunction()
-rallex_relative(RALLEX_REL_DATA "${RALLEX_INSTALL_GAMESDIR}" "${RALLEX_GAME_DATADIR}")
+rallex_relative(RALLEX_REL_DATA "${RALLEX_INSTALL_GAMESDIR}" "${RALLEX_INSTALL_GAMEDATADIR}")
 rallex_relative(RALLEX_REL_PROGRAM "${RALLEX_INSTALL_GAMESDIR}" "${RALLEX_GAME_PROGRAMDIR}/rallex")
 configure_file("${PROJECT_SOURCE_DIR}/dist/rallex.in" "${PROJECT_BINARY_DIR}/dist/rallex" @ONLY)
 install(PROGRAMS "${PROJECT_BINARY_DIR}/dist/rallex" DESTINATION "${RALLEX_INSTALL_GAMESDIR}" COMPONENT game)
@@ -48,7 +47,7 @@ install(PROGRAMS "${PROJECT_BINARY_DIR}/dist/rallex" DESTINATION "${RALLEX_INSTA
 install(CODE "
   set(RALLEX_DESKTOP_TEMPLATE \"${PROJECT_SOURCE_DIR}/dist/rallex.desktop.in\")
   set(RALLEX_APPLICATIONSDIR \"${CMAKE_INSTALL_DATADIR}/applications\")
-  set(RALLEX_GAMEDATADIR \"${RALLEX_GAME_DATADIR}\")
+  set(RALLEX_GAMEDATADIR \"${RALLEX_INSTALL_GAMEDATADIR}\")
   set(RALLEX_GAMESDIR \"${RALLEX_INSTALL_GAMESDIR}\")
   include(\"${PROJECT_SOURCE_DIR}/cmake/install_desktop.cmake\")
   " COMPONENT game)
@@ -121,18 +120,16 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 # log and a manual page, compressed without names or times in the header.
 install(FILES "${PROJECT_SOURCE_DIR}/dist/copyright"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/rallex" COMPONENT game)
-find_program(RALLEX_GZIP gzip)
-if(RALLEX_GZIP)
-  foreach(doc "changelog;${CMAKE_INSTALL_DATADIR}/doc/rallex" "rallex.6;${CMAKE_INSTALL_MANDIR}/man6")
-    list(GET doc 0 name)
-    list(GET doc 1 dir)
-    set(out "${PROJECT_BINARY_DIR}/dist/${name}.gz")
-    add_custom_command(OUTPUT "${out}"
-      COMMAND "${RALLEX_GZIP}" -9n -c "${PROJECT_SOURCE_DIR}/dist/${name}" > "${out}"
-      DEPENDS "${PROJECT_SOURCE_DIR}/dist/${name}" VERBATIM)
-    list(APPEND RALLEX_DOCS "${out}")
-    install(FILES "${out}" DESTINATION "${dir}" COMPONENT game)
-  endforeach()
-  add_custom_target(rallex_docs ALL DEPENDS ${RALLEX_DOCS})
-endif()
+find_program(RALLEX_GZIP gzip REQUIRED)
+foreach(doc "changelog;${CMAKE_INSTALL_DATADIR}/doc/rallex" "rallex.6;${CMAKE_INSTALL_MANDIR}/man6")
+  list(GET doc 0 name)
+  list(GET doc 1 dir)
+  set(out "${PROJECT_BINARY_DIR}/dist/${name}.gz")
+  add_custom_command(OUTPUT "${out}"
+    COMMAND "${RALLEX_GZIP}" -9n -c "${PROJECT_SOURCE_DIR}/dist/${name}" > "${out}"
+    DEPENDS "${PROJECT_SOURCE_DIR}/dist/${name}" VERBATIM)
+  list(APPEND RALLEX_DOCS "${out}")
+  install(FILES "${out}" DESTINATION "${dir}" COMPONENT game)
+endforeach()
+add_custom_target(rallex_docs ALL DEPENDS ${RALLEX_DOCS})
 include(CPack)
