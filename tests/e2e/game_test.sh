@@ -19,35 +19,7 @@ cd "$E2E_ROOT/assets"
 pid=$!
 id="$(wait_for_window Rallex 30)" || fail "no window captioned Rallex appeared: $(cat "$WORK/out.log")"
 
-# One pixel of a screenshot as three decimal numbers "R G B".
-rgb() {
-  convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -n 1 |
-    sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p'
-}
-# A region of a screenshot as a black-and-white mask of the pixels whose
-# channels lie in the given ranges (percent): rmin rmax gmin gmax bmin bmax.
-# Per-channel thresholds combined with a minimum, fast enough for whole frames.
-mask() {
-  local shot="$1" geometry="$2"
-  convert "$shot" -crop "$geometry" +repage -separate \
-    \( -clone 0 -threshold "$3%" \) \( -clone 0 -threshold "$4%" -negate \) \
-    \( -clone 1 -threshold "$5%" \) \( -clone 1 -threshold "$6%" -negate \) \
-    \( -clone 2 -threshold "$7%" \) \( -clone 2 -threshold "$8%" -negate \) \
-    -delete 0-2 -evaluate-sequence min "${@:9}"
-}
-# How many pixels of a region pass.
-count() {
-  mask "$@" -format '%[fx:round(mean*w*h)]' info:
-}
-# The leftmost and rightmost columns of a region that hold a passing pixel.
-ink_columns() {
-  mask "$@" -scale "x1!" -threshold 0 txt:- |
-    awk -F'[,:]' '/#FFFFFF|white|gray\(255\)/ { if (first == "") first = $1; last = $1 } END { print first, last }'
-}
-BALL="60 100 30 85 -1 35"     # the orange ball
-METAL="45 100 45 100 50 100"  # the paddles' silver
-YELLOW="80 100 80 100 -1 30"  # the score lines
-COURT="-1 30 -1 100 25 100"   # the blue court
+source "$(dirname "$0")/shots.sh"
 
 # Past the one-second pause: wait for the first picture of the court (start-up
 # can take a while on a busy machine).

@@ -147,6 +147,35 @@ TEST_F(DirectInputTest, MouseMotionIsRelativeBetweenReadsWithTheButtonsAndWheel)
   m->Release();
 }
 
+TEST_F(DirectInputTest, ScheduledMouseEventsArriveWhenTheVirtualClockReachesThem) {
+  LPDIRECTINPUTDEVICEA m = Open(GUID_SysMouse, c_dfDIMouse);
+  hl::MouseMoveAt(200, 5, -6);
+  hl::MouseButtonAt(100, 0, true);  // scripted out of order: delivered by time
+  hl::MouseMoveAt(200, 1, 1);       // same time: after the one scripted first
+  hl::MouseButtonAt(300, 0, false);
+  struct Step {
+    uint32_t now;
+    LONG x, y;
+    BYTE left;
+  };
+  const Step steps[] = {
+      {99, 0, 0, 0},      // nothing due yet
+      {100, 0, 0, 0x80},  // the press, exactly at its time
+      {250, 6, -5, 0x80}, // both motions, summed
+      {299, 0, 0, 0x80},  // held; motion reported once
+      {300, 0, 0, 0},     // released
+  };
+  for (const Step& step : steps) {
+    hl::AdvanceTime(step.now - hl::Now());
+    DIMOUSESTATE s;
+    ASSERT_EQ(m->GetDeviceState(sizeof s, &s), DI_OK);
+    EXPECT_EQ(s.lX, step.x) << "at " << step.now;
+    EXPECT_EQ(s.lY, step.y) << "at " << step.now;
+    EXPECT_EQ(s.rgbButtons[0], step.left) << "at " << step.now;
+  }
+  m->Release();
+}
+
 TEST_F(DirectInputTest, AcquiredMouseCapturesThePointerOnlyWithFocus) {
   LPDIRECTINPUTDEVICEA m = Open(GUID_SysMouse, c_dfDIMouse, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
   EXPECT_TRUE(hl::RelativeMouse());

@@ -35,6 +35,8 @@ void JoystickButton(int button, bool pressed);
 // Events scripted for a later moment of the virtual clock.
 void KeyDownAt(uint32_t time, uint32_t scanCode);
 void CloseWindowAt(uint32_t time);
+void MouseMoveAt(uint32_t time, int32_t dx, int32_t dy);
+void MouseButtonAt(uint32_t time, int button, bool pressed);
 
 // Message boxes: each box shown takes the next scripted answer (IDOK, IDYES,
 // IDNO); with none scripted, it takes its first button (IDOK or IDYES).

@@ -304,20 +304,24 @@ void KeyUp(uint32_t scanCode) {
   e.scanCode = scanCode;
   Push(e);
 }
-void MouseMove(int32_t dx, int32_t dy) {
+namespace {
+Event MouseMotionEvent(int32_t dx, int32_t dy) {
   Event e;
   e.type = Event::Type::MouseMotion;
   e.dx = dx;
   e.dy = dy;
-  Push(e);
+  return e;
 }
-void MouseButton(int button, bool pressed) {
+Event MouseButtonEvent(int button, bool pressed) {
   Event e;
   e.type = Event::Type::MouseButton;
   e.button = button;
   e.pressed = pressed;
-  Push(e);
+  return e;
 }
+}  // namespace
+void MouseMove(int32_t dx, int32_t dy) { Push(MouseMotionEvent(dx, dy)); }
+void MouseButton(int button, bool pressed) { Push(MouseButtonEvent(button, pressed)); }
 void CloseWindow() {
   Event e;
   e.type = Event::Type::CloseRequest;
@@ -383,6 +387,8 @@ void CloseWindowAt(uint32_t time) {
   e.type = Event::Type::CloseRequest;
   Schedule(time, e);
 }
+void MouseMoveAt(uint32_t time, int32_t dx, int32_t dy) { Schedule(time, MouseMotionEvent(dx, dy)); }
+void MouseButtonAt(uint32_t time, int button, bool pressed) { Schedule(time, MouseButtonEvent(button, pressed)); }
 
 void AnswerNextMessageBox(int answer) { S().answers.push_back(answer); }
 const std::vector<MessageBoxRecord>& MessageBoxes() { return S().boxes; }

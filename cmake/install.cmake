@@ -1,0 +1,135 @@
+# Installation (GNUInstallDirs, relocatable) and the Debian package.
+#
+# Component "game": the rallex program with its pictures and sounds, a rallex
+# command on the PATH, the desktop entry, the icons and the AppStream metadata.
+# Component "dev": the media and platform headers under include/rallex, their
+# static libraries, the CMake package Rallex and the pkg-config file rallex.pc.
+include(CMakePackageConfigHelpers)
+
+# Debian's layout for games: the command in games/ (on a player's PATH, as
+# /usr/games and /usr/local/games are), the data in share/games/rallex, the
+# program itself, started by the command, in libexec/rallex.
+set(RALLEX_INSTALL_GAMESDIR "games" CACHE STRING "Where the rallex command goes (relative to the prefix)")
+set(RALLEX_INSTALL_GAMEDATADIR "${CMAKE_INSTALL_DATADIR}/games/rallex" CACHE STRING
+    "Where the game's pictures and sounds go (relative to the prefix)")
+set(RALLEX_GAME_PROGRAMDIR "${CMAKE_INSTALL_LIBEXECDIR}/rallex")
+set(RALLEX_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/Rallex")
+set(RALLEX_APPID "io.github.rallex.Rallex")
+
+# --- the game ---------------------------------------------------------------
+install(TARGETS rallex RUNTIME DESTINATION "${RALLEX_GAME_PROGRAMDIR}" COMPONENT game)
+file(GLOB RALLEX_ASSETS CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/assets/*.bmp"
+                                          "${PROJECT_SOURCE_DIR}/assets/*.wav")
+# The window icon is built into the program as a resource.
+list(FILTER RALLEX_ASSETS EXCLUDE REGEX "/appicon\\.bmp$")
+install(FILES ${RALLEX_ASSETS} DESTINATION "${RALLEX_INSTALL_GAMEDATADIR}" COMPONENT game)
+
+# The rallex command finds the data directory and the program relative to its
+# own place. Paths relative to the prefix are placed under one made-up root, so
+# that the relative path between them does not depend on the prefix.
+function(rallex_relative out from to)
+  foreach(v from to)
+    if(NOT IS_ABSOLUTE "${${v}}")
+      set(${v} "/prefix/${${v}}")
+    endif()
+  endforeach()
+  file(RELATIVE_PATH rel "${from}" "${to}")
+  set(${out} "${rel}" PARENT_SCOPE)
+endfunction()
+rallex_relative(RALLEX_REL_DATA "${RALLEX_INSTALL_GAMESDIR}" "${RALLEX_INSTALL_GAMEDATADIR}")
+rallex_relative(RALLEX_REL_PROGRAM "${RALLEX_INSTALL_GAMESDIR}" "${RALLEX_GAME_PROGRAMDIR}/rallex")
+configure_file("${PROJECT_SOURCE_DIR}/dist/rallex.in" "${PROJECT_BINARY_DIR}/dist/rallex" @ONLY)
+install(PROGRAMS "${PROJECT_BINARY_DIR}/dist/rallex" DESTINATION "${RALLEX_INSTALL_GAMESDIR}" COMPONENT game)
+
+# The desktop entry names the data directory (Path=) and the command by their
+# absolute paths, known only when installing (cmake --install --prefix can move
+# the prefix), so it is written then.
+install(CODE "
+  set(RALLEX_DESKTOP_TEMPLATE \"${PROJECT_SOURCE_DIR}/dist/rallex.desktop.in\")
+  set(RALLEX_APPLICATIONSDIR \"${CMAKE_INSTALL_DATADIR}/applications\")
+  set(RALLEX_GAMEDATADIR \"${RALLEX_INSTALL_GAMEDATADIR}\")
+  set(RALLEX_GAMESDIR \"${RALLEX_INSTALL_GAMESDIR}\")
+  include(\"${PROJECT_SOURCE_DIR}/cmake/install_desktop.cmake\")
+  " COMPONENT game)
+
+foreach(size 32 48 256)
+  install(FILES "${PROJECT_SOURCE_DIR}/dist/icons/rallex-${size}.png"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
+          RENAME rallex.png COMPONENT game)
+endforeach()
+configure_file("${PROJECT_SOURCE_DIR}/dist/${RALLEX_APPID}.metainfo.xml.in"
+               "${PROJECT_BINARY_DIR}/dist/${RALLEX_APPID}.metainfo.xml" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/dist/${RALLEX_APPID}.metainfo.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo" COMPONENT game)
+
+# --- the media layer as a library ---------------------------------------------
+install(TARGETS media platform platform_sdl platform_headless platform_main
+        EXPORT RallexTargets
+        ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT dev)
+# Every public header, including ones added later, by directory.
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/src/media/"
+        DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/media" COMPONENT dev
+        FILES_MATCHING PATTERN "*.h")
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/platform/include/platform/"
+        DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/platform" COMPONENT dev
+        FILES_MATCHING PATTERN "*.h")
+install(EXPORT RallexTargets NAMESPACE Rallex:: DESTINATION "${RALLEX_CMAKEDIR}" COMPONENT dev)
+configure_package_config_file("${PROJECT_SOURCE_DIR}/cmake/RallexConfig.cmake.in"
+  "${PROJECT_BINARY_DIR}/cmake/RallexConfig.cmake" INSTALL_DESTINATION "${RALLEX_CMAKEDIR}")
+write_basic_package_version_file("${PROJECT_BINARY_DIR}/cmake/RallexConfigVersion.cmake"
+  COMPATIBILITY SameMajorVersion)
+install(FILES "${PROJECT_BINARY_DIR}/cmake/RallexConfig.cmake"
+              "${PROJECT_BINARY_DIR}/cmake/RallexConfigVersion.cmake"
+        DESTINATION "${RALLEX_CMAKEDIR}" COMPONENT dev)
+
+rallex_relative(RALLEX_PC_TO_PREFIX "${CMAKE_INSTALL_LIBDIR}/pkgconfig" "")
+string(REGEX REPLACE "/$" "" RALLEX_PC_TO_PREFIX "${RALLEX_PC_TO_PREFIX}")
+configure_file("${PROJECT_SOURCE_DIR}/cmake/rallex.pc.in" "${PROJECT_BINARY_DIR}/dist/rallex.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/dist/rallex.pc"
+        DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig" COMPONENT dev)
+
+# --- the Debian package (scripts/package) -------------------------------------
+# One package, the game; the media layer is for developers building from here.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME rallex)
+set(CPACK_PACKAGE_VENDOR "The Rallex developers")
+# The maintainer field; set RALLEX_MAINTAINER to the address that answers.
+set(RALLEX_MAINTAINER "Rallex developers <rallex-devel@example.org>" CACHE STRING
+    "Maintainer of the Debian package: name <address>")
+set(CPACK_PACKAGE_CONTACT "${RALLEX_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "one-player paddle-and-ball arcade game")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Move your paddle along the bottom of the court with the mouse and hit the\n"
+  "ball back past the computer's paddle at the top. Where the ball meets the\n"
+  "paddle decides its angle. The ball and the computer speed up as the rally\n"
+  "goes on, and the first side to 10 points wins.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL game)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The General MIDI sound font that MIDI music plays with.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm")
+# The score lines ask for Arial, which fontconfig finds as Liberation Sans.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+# What Debian asks of every package beside the files: the copyright, a change
+# log and a manual page, compressed without names or times in the header.
+install(FILES "${PROJECT_SOURCE_DIR}/dist/copyright"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/rallex" COMPONENT game)
+find_program(RALLEX_GZIP gzip REQUIRED)
+foreach(doc "changelog;${CMAKE_INSTALL_DATADIR}/doc/rallex" "rallex.6;${CMAKE_INSTALL_MANDIR}/man6")
+  list(GET doc 0 name)
+  list(GET doc 1 dir)
+  set(out "${PROJECT_BINARY_DIR}/dist/${name}.gz")
+  add_custom_command(OUTPUT "${out}"
+    COMMAND "${RALLEX_GZIP}" -9n -c "${PROJECT_SOURCE_DIR}/dist/${name}" > "${out}"
+    DEPENDS "${PROJECT_SOURCE_DIR}/dist/${name}" VERBATIM)
+  list(APPEND RALLEX_DOCS "${out}")
+  install(FILES "${out}" DESTINATION "${dir}" COMPONENT game)
+endforeach()
+add_custom_target(rallex_docs ALL DEPENDS ${RALLEX_DOCS})
+include(CPack)
