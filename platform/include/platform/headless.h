@@ -34,6 +34,7 @@ void JoystickButton(int button, bool pressed);
 // Events scripted for a later moment of the virtual clock.
 void KeyDownAt(uint32_t time, uint32_t scanCode);
 void CloseWindowAt(uint32_t time);
+void SetFocusAt(uint32_t time, bool focused);
 
 // Message boxes: each box shown takes the next scripted answer (IDOK, IDYES,
 // IDNO); with none scripted, it takes its first button (IDOK or IDYES).

@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "backend/backend.h"
@@ -47,12 +50,46 @@ class SdlBackend final : public backend::Backend {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
-      fprintf(stderr, "rallex: cannot start SDL video: %s\n", SDL_GetError());
+    if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0 || !StartVideo()) {
+      // Nothing could ever be seen: say so rather than play on invisibly.
+      fprintf(stderr, "%s: no display: %s; to run without a screen, start it as: xvfb-run -a %s\n",
+              program_invocation_short_name, videoProblem_.c_str(), program_invocation_short_name);
+      SDL_Quit();
+      std::exit(1);
+    }
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
       fprintf(stderr, "rallex: no joystick support: %s\n", SDL_GetError());
     start_ = SDL_GetTicks64();
   }
+  // Starts SDL video on a driver that shows windows to someone: the one asked
+  // for by name in SDL_VIDEODRIVER (invisible ones included), else X11 or
+  // Wayland where their display is set, else the console's KMS. SDL's own
+  // fall-back to an off-screen driver is never taken silently.
+  bool StartVideo() {
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    if (asked && *asked) {
+      if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+      videoProblem_ = std::string("the video driver \"") + asked + "\" cannot start (" + SDL_GetError() + ")";
+      return false;
+    }
+    const char* x11 = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    std::vector<const char*> drivers;
+    if (x11 && *x11) drivers.push_back("x11");
+    if (wayland && *wayland) drivers.push_back("wayland");
+    drivers.push_back("KMSDRM");
+    std::string tried;
+    for (const char* driver : drivers) {
+      SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+      if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+      if (!tried.empty() && strcmp(driver, "KMSDRM") != 0) tried += "; ";
+      if (strcmp(driver, "x11") == 0) tried += std::string("cannot open the X display \"") + x11 + "\"";
+      if (strcmp(driver, "wayland") == 0) tried += std::string("cannot reach the Wayland display \"") + wayland + "\"";
+    }
+    videoProblem_ = tried.empty() ? "neither DISPLAY nor WAYLAND_DISPLAY is set" : tried;
+    return false;
+  }
+
   ~SdlBackend() override {
     CloseAudio();
     CloseJoystick();
@@ -528,6 +565,7 @@ class SdlBackend final : public backend::Backend {
   }
 
   uint64_t start_ = 0;
+  std::string videoProblem_;
   std::map<WindowId, Window> windows_;
   SDL_Joystick* joystick_ = nullptr;
   SDL_GameController* controller_ = nullptr;
