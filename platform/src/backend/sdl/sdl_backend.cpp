@@ -1,5 +1,6 @@
 // The real backend: SDL2 windows, events, message boxes, presentation and audio.
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -7,11 +8,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "backend/backend.h"
 #include "backend/sdl/keymap.h"
+#include "backend/sdl/x11.h"
 #include "platform/winuser.h"
 
 namespace platform::sdl {
@@ -38,6 +41,10 @@ struct Window {
   int textureHeight = 0;
   bool fullScreen = false;
   SDL_Rect windowed{0, 0, 0, 0};  // position and size before going full-screen
+  unsigned long x11Window = 0;    // the X window under it, on X11
+  // Destroyed from outside (the window system took it away): nothing is drawn
+  // into it any more, and its close has been reported.
+  bool gone = false;
 };
 
 class SdlBackend final : public backend::Backend {
@@ -56,6 +63,12 @@ class SdlBackend final : public backend::Backend {
               program_invocation_short_name, videoProblem_.c_str(), program_invocation_short_name);
       SDL_Quit();
       std::exit(1);
+    }
+    if (strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
+      x11_ = true;
+      // Raw X events tell when a window is destroyed from outside.
+      SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+      x11::WatchErrors();
     }
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
       fprintf(stderr, "rallex: no joystick support: %s\n", SDL_GetError());
@@ -101,6 +114,7 @@ class SdlBackend final : public backend::Backend {
   void Sleep(uint32_t ms) override { SDL_Delay(ms); }
 
   bool PollEvent(Event& event) override {
+    if (ReportGoneWindow(event)) return true;
     if (reopenJoystick_) {
       // The joystick in use went away: take the next one attached, if any.
       reopenJoystick_ = false;
@@ -110,7 +124,7 @@ class SdlBackend final : public backend::Backend {
     SDL_Event e;
     while (SDL_PollEvent(&e))
       if (Convert(e, event)) return true;
-    return false;
+    return ReportGoneWindow(event);
   }
 
   bool WaitEvent(Event& event, uint32_t timeoutMs) override {
@@ -119,7 +133,8 @@ class SdlBackend final : public backend::Backend {
     for (;;) {
       uint64_t now = SDL_GetTicks64();
       if (now >= until) return false;
-      if (!SDL_WaitEventTimeout(&e, static_cast<int>(until - now))) return false;
+      if (ReportGoneWindow(event)) return true;
+      if (!SDL_WaitEventTimeout(&e, static_cast<int>(until - now))) return ReportGoneWindow(event);
       if (Convert(e, event)) return true;
     }
   }
@@ -136,6 +151,14 @@ class SdlBackend final : public backend::Backend {
     }
     WindowId id = SDL_GetWindowID(window);
     windows_[id].window = window;
+    if (x11_) {
+      SDL_SysWMinfo info;
+      SDL_VERSION(&info.version);
+      if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        windows_[id].x11Window = info.info.x11.window;
+        x11::Track(info.info.x11.window);
+      }
+    }
     return id;
   }
 
@@ -167,7 +190,7 @@ class SdlBackend final : public backend::Backend {
   }
 
   void ShowWindow(WindowId id, bool visible) override {
-    if (Window* w = Find(id)) {
+    if (Window* w = Find(id); w && !w->gone) {
       if (visible) {
         SDL_ShowWindow(w->window);
         SDL_RaiseWindow(w->window);
@@ -205,7 +228,6 @@ class SdlBackend final : public backend::Backend {
   }
 
   int MessageBox(WindowId owner, const std::string& text, const std::string& caption, unsigned type) override {
-    fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     bool yesNo = (type & MB_TYPEMASK) == MB_YESNO;
     SDL_MessageBoxButtonData okButtons[] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"}};
@@ -217,21 +239,52 @@ class SdlBackend final : public backend::Backend {
                  : icon == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
                                               : SDL_MESSAGEBOX_INFORMATION;
     Window* w = Find(owner);
+    if (w && w->gone) w = nullptr;
     data.window = w ? w->window : nullptr;
     data.title = caption.c_str();
     data.message = text.c_str();
     data.numbuttons = yesNo ? 2 : 1;
     data.buttons = yesNo ? yesNoButtons : okButtons;
     int pressed = -1;
-    // A full-screen window would cover the box.
-    if (w && w->fullScreen) SDL_MinimizeWindow(w->window);
-    if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) return yesNo ? IDYES : IDOK;
+    int shown;
+    {
+      // The box stays above a full-screen owner (it is the owner's transient
+      // window). Where no window manager hands it the keyboard, it takes the
+      // focus itself, so that Return and Escape answer it.
+      std::unique_ptr<x11::DialogFocus> focus;
+      if (x11_) focus = std::make_unique<x11::DialogFocus>(caption, w ? w->x11Window : 0);
+      shown = SDL_ShowMessageBox(&data, &pressed);
+    }
+    if (w) GiveBackFocus(*w);
+    if (shown != 0 || pressed < 0) {
+      int answer = yesNo ? IDYES : IDOK;
+      std::string question = caption + ": " + text;
+      std::replace(question.begin(), question.end(), '\n', ' ');
+      fprintf(stderr, "%s: no dialog could be shown; answering %s to \"%s\"\n", program_invocation_short_name,
+              answer == IDYES ? "Yes" : "OK", question.c_str());
+      return answer;
+    }
     return pressed;
+  }
+
+  // After a dialog the window is as it was before: raised, focused and, when it
+  // was, full-screen; the wait gives the window system the moment it takes.
+  static void GiveBackFocus(Window& w) {
+    if (w.gone) return;
+    SDL_RestoreWindow(w.window);
+    if (w.fullScreen) SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_RaiseWindow(w.window);
+    SDL_SetWindowInputFocus(w.window);
+    for (uint64_t until = SDL_GetTicks64() + 500; SDL_GetTicks64() < until;) {
+      SDL_PumpEvents();
+      if (SDL_GetWindowFlags(w.window) & SDL_WINDOW_INPUT_FOCUS) break;
+      SDL_Delay(5);
+    }
   }
 
   void SetFullScreen(WindowId id, bool fullScreen) override {
     Window* w = Find(id);
-    if (!w || w->fullScreen == fullScreen) return;
+    if (!w || w->gone || w->fullScreen == fullScreen) return;
     w->fullScreen = fullScreen;
     if (fullScreen) {
       // A renderer first, if this window uses one: making one may recreate the
@@ -353,7 +406,7 @@ class SdlBackend final : public backend::Backend {
 
   void Present(WindowId id, const backend::Frame& frame) override {
     Window* w = Find(id);
-    if (!w || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
+    if (!w || w->gone || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
     if (!w->useRenderer) {
       if (PresentToFramebuffer(*w, frame)) return;
       w->useRenderer = true;
@@ -461,6 +514,22 @@ class SdlBackend final : public backend::Backend {
     return it == windows_.end() ? nullptr : &it->second;
   }
 
+  // Marks a window whose X window went away and reports its close once: the
+  // program then tears down as for the close box.
+  bool ReportGoneWindow(Event& out) {
+    if (!x11_) return false;
+    for (auto& [id, w] : windows_) {
+      if (w.gone || !w.x11Window || !x11::Gone(w.x11Window)) continue;
+      w.gone = true;
+      if (w.fullScreen || SDL_GetRelativeMouseMode()) SDL_SetRelativeMouseMode(SDL_FALSE);
+      out = Event{};
+      out.type = Event::Type::CloseRequest;
+      out.window = id;
+      return true;
+    }
+    return false;
+  }
+
   static void Destroy(Window& w) {
     if (w.picture) SDL_FreeSurface(w.picture);
     if (w.texture) SDL_DestroyTexture(w.texture);
@@ -555,6 +624,12 @@ class SdlBackend final : public backend::Backend {
           default:
             return false;
         }
+      case SDL_SYSWMEVENT:
+        // The X window destroyed by someone else (not a close request).
+        if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
+            e.syswm.msg->msg.x11.event.type == 17 /* DestroyNotify */)
+          x11::MarkGone(e.syswm.msg->msg.x11.event.xdestroywindow.window);
+        return ReportGoneWindow(out);
       case SDL_QUIT:
         // SDL reports the last window's close as its own quit event too; the
         // window event above already carries it.
@@ -565,6 +640,7 @@ class SdlBackend final : public backend::Backend {
   }
 
   uint64_t start_ = 0;
+  bool x11_ = false;
   std::string videoProblem_;
   std::map<WindowId, Window> windows_;
   SDL_Joystick* joystick_ = nullptr;
