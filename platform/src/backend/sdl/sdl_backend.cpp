@@ -1,6 +1,7 @@
 // The real backend: SDL2 windows, events, message boxes, presentation and audio.
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -57,6 +58,10 @@ class SdlBackend final : public backend::Backend {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Before SDL's X11 code starts, so that it keeps this handler beneath its
+    // own and gives it back at the end: X errors about a window that was
+    // destroyed from outside can come up to the last moment.
+    x11::WatchErrors();
     if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0 || !StartVideo()) {
       // Nothing could ever be seen: say so rather than play on invisibly.
       fprintf(stderr, "%s: no display: %s; to run without a screen, start it as: xvfb-run -a %s\n",
@@ -66,9 +71,6 @@ class SdlBackend final : public backend::Backend {
     }
     if (strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
       x11_ = true;
-      // Raw X events tell when a window is destroyed from outside.
-      SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-      x11::WatchErrors();
     }
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
       fprintf(stderr, "rallex: no joystick support: %s\n", SDL_GetError());
@@ -107,6 +109,7 @@ class SdlBackend final : public backend::Backend {
     CloseAudio();
     CloseJoystick();
     for (auto& [id, w] : windows_) Destroy(w);
+    if (x11_) x11::StopWatching();
     SDL_Quit();
   }
 
@@ -156,7 +159,7 @@ class SdlBackend final : public backend::Backend {
       SDL_VERSION(&info.version);
       if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
         windows_[id].x11Window = info.info.x11.window;
-        x11::Track(info.info.x11.window);
+        x11::Track(info.info.x11.display, info.info.x11.window);
       }
     }
     return id;
@@ -434,8 +437,9 @@ class SdlBackend final : public backend::Backend {
   bool OpenAudio(const backend::AudioSpec& wanted, backend::AudioCallback callback, void* user,
                  backend::AudioSpec& obtained) override {
     if (audioDevice_) return false;
+    QuietAlsa();
     if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-      fprintf(stderr, "rallex: no audio: %s\n", SDL_GetError());
+      fprintf(stderr, "rallex: no audio device: %s\n", SDL_GetError());
       return false;
     }
     callback_ = callback;
@@ -449,7 +453,7 @@ class SdlBackend final : public backend::Backend {
     want.userdata = this;
     audioDevice_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (!audioDevice_) {
-      fprintf(stderr, "rallex: cannot open the audio device: %s\n", SDL_GetError());
+      fprintf(stderr, "rallex: no audio device: %s\n", SDL_GetError());
       return false;
     }
     obtained.rate = have.freq;
@@ -474,6 +478,22 @@ class SdlBackend final : public backend::Backend {
   }
 
  private:
+  // The ALSA library writes its own complaints to standard error (eight lines
+  // where there is no sound card); the one line above says what matters. SDL
+  // loads the library by name later and gets this same, already quiet, copy.
+  static void QuietAlsa() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (!alsa) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    auto set = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (set) set(&SilentAlsaError);
+    // Kept loaded: the handler must stay in place for SDL's use of it.
+  }
+  static void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
   static void AudioThunk(void* self, Uint8* stream, int bytes) {
     auto* b = static_cast<SdlBackend*>(self);
     int frames = bytes / (2 * b->audioChannels_);
@@ -518,6 +538,7 @@ class SdlBackend final : public backend::Backend {
   // program then tears down as for the close box.
   bool ReportGoneWindow(Event& out) {
     if (!x11_) return false;
+    x11::CheckWindows();
     for (auto& [id, w] : windows_) {
       if (w.gone || !w.x11Window || !x11::Gone(w.x11Window)) continue;
       w.gone = true;
@@ -624,12 +645,6 @@ class SdlBackend final : public backend::Backend {
           default:
             return false;
         }
-      case SDL_SYSWMEVENT:
-        // The X window destroyed by someone else (not a close request).
-        if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
-            e.syswm.msg->msg.x11.event.type == 17 /* DestroyNotify */)
-          x11::MarkGone(e.syswm.msg->msg.x11.event.xdestroywindow.window);
-        return ReportGoneWindow(out);
       case SDL_QUIT:
         // SDL reports the last window's close as its own quit event too; the
         // window event above already carries it.

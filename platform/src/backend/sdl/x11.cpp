@@ -23,6 +23,9 @@ std::atomic<bool> gone[kTracked];
 // The dialog helper's own connection: every error on it is expected (its
 // windows may vanish while it looks at them) and ignored.
 std::atomic<::Display*> helperDisplay{nullptr};
+// A connection of our own that watches the program's windows for being
+// destroyed (SDL does not report it); its errors are ignored too.
+::Display* watcher = nullptr;
 XErrorHandler previous = nullptr;
 
 int Slot(unsigned long window) {
@@ -38,17 +41,20 @@ bool AnyGone() {
 }
 
 int OnError(::Display* display, XErrorEvent* error) {
-  if (display == helperDisplay.load()) return 0;
-  if (error->error_code == BadWindow || error->error_code == BadDrawable) {
+  if (display == helperDisplay.load() || (watcher && display == watcher)) return 0;
+  int code = error->error_code;
+  if (code == BadWindow || code == BadDrawable) {
     int slot = error->resourceid ? Slot(error->resourceid) : -1;
     if (slot >= 0) {
       gone[slot] = true;
       return 0;
     }
-    // Requests that name a part of a window already gone (its frame buffer's
-    // drawable, a pointer grab) fail the same way once it has disappeared.
-    if (AnyGone()) return 0;
   }
+  // Once a window has disappeared, tearing down what was made for it (its
+  // frame buffer's image and graphics context, a pointer grab) fails too.
+  if ((code == BadWindow || code == BadDrawable || code == BadGC || code == BadMatch || code == BadPixmap) &&
+      AnyGone())
+    return 0;
   return previous ? previous(display, error) : 0;
 }
 
@@ -59,15 +65,37 @@ void WatchErrors() {
   std::call_once(once, [] { previous = XSetErrorHandler(&OnError); });
 }
 
-void Track(unsigned long window) {
+void Track(void* display, unsigned long window) {
   if (!window || Slot(window) >= 0) return;
+  // The window must exist on the server before another connection can watch
+  // it: requests of two connections are not ordered.
+  if (display) XSync(static_cast<::Display*>(display), False);
   for (int i = 0; i < kTracked; ++i) {
     unsigned long empty = 0;
     if (tracked[i].compare_exchange_strong(empty, window)) {
       gone[i] = false;
-      return;
+      break;
     }
   }
+  if (!watcher) watcher = XOpenDisplay(nullptr);
+  if (watcher) {
+    XSelectInput(watcher, window, StructureNotifyMask);
+    XFlush(watcher);
+  }
+}
+
+void CheckWindows() {
+  if (!watcher) return;
+  while (XPending(watcher) > 0) {
+    XEvent e;
+    XNextEvent(watcher, &e);
+    if (e.type == DestroyNotify) MarkGone(e.xdestroywindow.window);
+  }
+}
+
+void StopWatching() {
+  if (watcher) XCloseDisplay(watcher);
+  watcher = nullptr;
 }
 
 void MarkGone(unsigned long window) {

@@ -11,10 +11,14 @@ namespace platform::sdl::x11 {
 // that no longer exists pass, marking the window gone; other errors go to the
 // handler that was there before.
 void WatchErrors();
-// Windows (X window ids) of the program, watched for disappearing.
-void Track(unsigned long window);
+// Windows (X window ids) of the program, on SDL's connection `display`,
+// watched for disappearing.
+void Track(void* display, unsigned long window);
 void MarkGone(unsigned long window);
 bool Gone(unsigned long window);
+// Takes in the news of tracked windows destroyed since the last look.
+void CheckWindows();
+void StopWatching();
 
 // While it lives, looks for the top-level window titled `title` (a dialog of
 // the program's, not `owner` itself) and, on an X server without a window
