@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The "Continue with Sound turned off?" box of a start without a sound device
 # (SDL_AUDIODRIVER names a driver that does not exist), answered from the
-# keyboard only: under Xvfb without a window manager and under openbox, the box
+# keyboard only: under Xvfb without a window manager and under evilwm, the box
 # takes the keyboard focus; Return (Yes) gives the full-screen window back
 # focused, with the court shown and the paddle following the mouse; Escape (No)
 # ends the program (with ALSA on a machine without a sound card, whose library
@@ -11,7 +11,7 @@
 source "$(dirname "$0")/lib.sh"
 RALLEX="$BUILD_DIR/game/rallex"
 [ -x "$RALLEX" ] || fail "no rallex in $BUILD_DIR/game"
-command -v openbox >/dev/null || fail "openbox is not installed (scripts/deps installs it)"
+command -v evilwm >/dev/null || fail "evilwm is not installed (scripts/deps installs it)"
 cd "$E2E_ROOT/assets"
 WM_PID=""
 PID=""
@@ -71,13 +71,16 @@ check_terminal() {
 dialog_case() {
   local wm="$1" key="$2" driver="${3:-nosuchdriver}" what="$1, $2, audio driver ${3:-nosuchdriver}"
   start_xvfb 800x600x24
-  if [ "$wm" = openbox ]; then
-    openbox >"$WORK/openbox.log" 2>&1 &
+  if [ "$wm" = evilwm ]; then
+    # Its default font is not among the server's core fonts.
+    evilwm -fn fixed >"$WORK/wm.log" 2>&1 &
     WM_PID=$!
     for _ in $(seq 1 50); do
       xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
       sleep 0.1
     done
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
+      fail "$what: the window manager did not start: $(cat "$WORK/wm.log")"
   fi
   start_rallex "$driver"
   box="$(wait_for_box 20)" || fail "$what: no box appeared: $(cat "$WORK/out.log")"
@@ -114,7 +117,7 @@ dialog_case none Return
 # Where the machine has no sound card, ALSA itself is tried: its library's
 # complaints stay off the terminal.
 if [ -e /dev/snd ]; then dialog_case none Escape; else dialog_case none Escape alsa; fi
-dialog_case openbox Return
+dialog_case evilwm Return
 
 # No fonts on the server: no dialog can be shown.
 start_xvfb 800x600x24 -fp /nonexistent

@@ -223,7 +223,6 @@ class Device final : public IDirectDraw, public IDirectDraw4 {
   void LeaveExclusive();
 
   ULONG refs_ = 1;
-  int driver_;
   bool levelSet_ = false;
   bool exclusive_ = false;
   HWND window_ = nullptr;

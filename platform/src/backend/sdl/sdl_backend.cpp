@@ -62,7 +62,9 @@ class SdlBackend final : public backend::Backend {
     // own and gives it back at the end: X errors about a window that was
     // destroyed from outside can come up to the last moment.
     x11::WatchErrors();
-    if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0 || !StartVideo()) {
+    bool started = SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0;
+    if (!started) videoProblem_ = SDL_GetError();
+    if (!started || !StartVideo()) {
       // Nothing could ever be seen: say so rather than play on invisibly.
       fprintf(stderr, "%s: no display: %s; to run without a screen, start it as: xvfb-run -a %s\n",
               program_invocation_short_name, videoProblem_.c_str(), program_invocation_short_name);
@@ -76,6 +78,7 @@ class SdlBackend final : public backend::Backend {
       fprintf(stderr, "rallex: no joystick support: %s\n", SDL_GetError());
     start_ = SDL_GetTicks64();
   }
+
   // Starts SDL video on a driver that shows windows to someone: the one asked
   // for by name in SDL_VIDEODRIVER (invisible ones included), else X11 or
   // Wayland where their display is set, else the console's KMS. SDL's own
