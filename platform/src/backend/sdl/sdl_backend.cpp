@@ -4,8 +4,8 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -71,9 +71,7 @@ class SdlBackend final : public backend::Backend {
       SDL_Quit();
       std::exit(1);
     }
-    if (strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
-      x11_ = true;
-    }
+    x11_ = strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0;
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
       fprintf(stderr, "rallex: no joystick support: %s\n", SDL_GetError());
     start_ = SDL_GetTicks64();
