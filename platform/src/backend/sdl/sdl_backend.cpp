@@ -553,6 +553,9 @@ class SdlBackend final : public backend::Backend {
   }
 
   static void Destroy(Window& w) {
+    // A window closed by the program is watched no longer; one destroyed from
+    // outside stays watched, so that the errors its teardown draws pass.
+    if (w.x11Window && !w.gone) x11::Forget(w.x11Window);
     if (w.picture) SDL_FreeSurface(w.picture);
     if (w.texture) SDL_DestroyTexture(w.texture);
     if (w.renderer) SDL_DestroyRenderer(w.renderer);

@@ -84,6 +84,13 @@ void Track(void* display, unsigned long window) {
   }
 }
 
+void Forget(unsigned long window) {
+  int slot = Slot(window);
+  if (slot < 0) return;
+  gone[slot] = false;
+  tracked[slot] = 0;
+}
+
 void CheckWindows() {
   if (!watcher) return;
   while (XPending(watcher) > 0) {

@@ -14,6 +14,8 @@ void WatchErrors();
 // Windows (X window ids) of the program, on SDL's connection `display`,
 // watched for disappearing.
 void Track(void* display, unsigned long window);
+// A window the program destroyed itself is no longer watched.
+void Forget(unsigned long window);
 void MarkGone(unsigned long window);
 bool Gone(unsigned long window);
 // Takes in the news of tracked windows destroyed since the last look.
