@@ -112,8 +112,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The General MIDI sound font that MIDI music plays with.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm")
+# The General MIDI sound font that MIDI music plays with, and the X core fonts
+# that the error and question boxes are drawn with.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm, xfonts-base")
 # The score lines ask for Arial, which fontconfig finds as Liberation Sans.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 # What Debian asks of every package beside the files: the copyright, a change

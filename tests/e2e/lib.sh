@@ -1,5 +1,5 @@
 # Shared by the end-to-end scripts: starts a private Xvfb and finds the builds.
-# Usage: source lib.sh; start_xvfb [WxHxD]
+# Usage: source lib.sh; start_xvfb [WxHxD [more Xvfb options...]]
 set -euo pipefail
 E2E_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD_DIR="${RALLEX_BUILD_DIR:-$E2E_ROOT/build}"
@@ -14,9 +14,10 @@ trap cleanup EXIT
 
 start_xvfb() {
   local screen="${1:-1280x1024x24}"
+  shift || true
   for n in $(seq 100 199); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+      Xvfb ":$n" -screen 0 "$screen" -nolisten tcp "$@" >"$WORK/xvfb.log" 2>&1 &
       XVFB_PID=$!
       export DISPLAY=":$n"
       for _ in $(seq 1 50); do
@@ -69,4 +70,28 @@ wait_exit() {
 fail() {
   echo "FAIL: $*" >&2
   exit 1
+}
+
+# stop_xvfb: ends the server that start_xvfb started (to start another).
+stop_xvfb() {
+  if [ -n "$XVFB_PID" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+  fi
+  XVFB_PID=""
+}
+
+# A region of a screenshot as a black-and-white mask of the pixels whose
+# channels lie in the given ranges (percent): rmin rmax gmin gmax bmin bmax.
+mask() {
+  local shot="$1" geometry="$2"
+  convert "$shot" -crop "$geometry" +repage -separate \
+    \( -clone 0 -threshold "$3%" \) \( -clone 0 -threshold "$4%" -negate \) \
+    \( -clone 1 -threshold "$5%" \) \( -clone 1 -threshold "$6%" -negate \) \
+    \( -clone 2 -threshold "$7%" \) \( -clone 2 -threshold "$8%" -negate \) \
+    -delete 0-2 -evaluate-sequence min "${@:9}"
+}
+# How many pixels of a region of a screenshot pass mask's ranges.
+count() {
+  mask "$@" -format '%[fx:round(mean*w*h)]' info:
 }

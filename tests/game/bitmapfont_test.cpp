@@ -99,7 +99,7 @@ TEST_F(BitmapFontTest, AtlasLayoutWrapsRowsBefore310) {
   EXPECT_GE(wraps, 2) << "128 glyphs of Arial 14 take several rows";
   EXPECT_EQ(font.atlas->Height, y + 14 + 5);
   EXPECT_GT(font.GlyphWidth('W'), font.GlyphWidth('i'));
-  EXPECT_EQ(font.GlyphHeight('A'), font.glyphs['A'].height);
+  EXPECT_EQ(font.GlyphHeight('A'), font.glyphs[size_t{'A'}].height);
 }
 
 TEST_F(BitmapFontTest, CharacterLimits) {
@@ -253,7 +253,7 @@ TEST_F(BitmapFontTest, ChangesRepaintOrMeasureAgain) {
   for (uint32_t p : Pixels(keyed)) ASSERT_TRUE(p == kPaper || p == 0xFF0000) << std::hex << p;
 
   font.ChangeFont("Arial", 24, RGB(255, 255, 255), 700);
-  EXPECT_GT(font.GlyphHeight('A'), before['A'].height) << "measured again";
+  EXPECT_GT(font.GlyphHeight('A'), before[size_t{'A'}].height) << "measured again";
   EXPECT_EQ(font.colorKey, 0x0000FFu) << "the colour key is kept";
   EXPECT_EQ(font.backgroundColor, RGB(0, 0, 255));
   EXPECT_EQ(font.atlas->Width, 320);

@@ -338,6 +338,72 @@ TEST_F(Game, MouseMotionMovesThePlayerPaddleWithinTheLimits) {
   EXPECT_EQ(xs, (std::vector<int32_t>{360, 260, 0, 719, 700}));
 }
 
+// Where the ball was when each frame started and ended, with the virtual time.
+struct BallAt {
+  uint32_t time;
+  int32_t x, y;
+};
+std::vector<BallAt> startsAt, endsAt;
+
+void RecordBallPositions() {
+  startsAt.clear();
+  endsAt.clear();
+  rec.onFrameStarting = [](int) { startsAt.push_back({platform::headless::Now(), ball->x, ball->y}); };
+  rec.onFrameDone = [](int) { endsAt.push_back({platform::headless::Now(), ball->x, ball->y}); };
+}
+
+TEST_F(Game, WhileTheFocusIsAwayNoFrameRunsAndPlayGoesOnWhereItStopped) {
+  // Away from 1300 ms (the serve halfway down the field) for five seconds:
+  // left running, the ball would pass the player's paddle and score meanwhile.
+  constexpr uint32_t kAway = 1300, kBack = 6300;
+  RecordBallPositions();
+  platform::headless::SetFocusAt(kAway, false);
+  platform::headless::SetFocusAt(kBack, true);
+  platform::headless::CloseWindowAt(kBack + 500);
+  EXPECT_EQ(RunGame(), 0);
+  ASSERT_EQ(startsAt.size(), endsAt.size());
+  size_t back = 0;
+  for (size_t i = 0; i < startsAt.size(); ++i) {
+    EXPECT_FALSE(startsAt[i].time >= kAway && startsAt[i].time < kBack) << "a frame ran at " << startsAt[i].time;
+    if (startsAt[i].time >= kBack && back == 0) back = i;
+  }
+  ASSERT_GT(back, 10u) << "frames ran before the focus went";
+  // The frame in flight when the focus went waited in its flip until it came back.
+  EXPECT_LT(startsAt[back - 1].time, kAway);
+  EXPECT_GE(endsAt[back - 1].time, kBack);
+  EXPECT_LE(startsAt[back].time, kBack + 20);
+  // Play goes on from the same place at the same pace: a step of (0, 5)
+  // straight down, as in the first frame.
+  EXPECT_EQ(startsAt[back].x, endsAt[back - 1].x);
+  EXPECT_EQ(startsAt[back].y, endsAt[back - 1].y);
+  EXPECT_EQ(endsAt[back].y - startsAt[back].y, 5);
+  EXPECT_EQ(playerScore + computerScore, 0u);
+  EXPECT_GT(startsAt.size() - back, 25u) << "the game stood still after the focus came back";
+}
+
+TEST_F(Game, WhileTheFocusIsAwayEscapeAndTheCloseBoxEndTheGameAtOnce) {
+  for (int how = 0; how < 2; ++how) {
+    SCOPED_TRACE(how == 0 ? "Escape" : "close box");
+    platform::headless::Reset();
+    platform::headless::CaptureFrames(false);
+    rec.released.clear();
+    rec.frames = 0;
+    RecordBallPositions();
+    platform::headless::SetFocusAt(1300, false);
+    platform::headless::SetFocusAt(60000, true);
+    if (how == 0)
+      platform::headless::KeyDownAt(4000, kScanEscape);
+    else
+      platform::headless::CloseWindowAt(4000);
+    EXPECT_EQ(RunGame(), 0);
+    EXPECT_EQ(rec.released, kTeardownOrder);
+    EXPECT_EQ(rec.framesAfterTeardown, 0);
+    EXPECT_LT(platform::headless::Now(), 4000u + 20u) << "the close waited for the focus";
+    ASSERT_FALSE(startsAt.empty());
+    EXPECT_LT(startsAt.back().time, 1300u);
+  }
+}
+
 TEST_F(Game, MissingImagesAndSoundsAreReportedOnceAndTheGamePlaysOn) {
   char dir[] = "/tmp/rallex-empty-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);

@@ -17,13 +17,13 @@ TEST_F(InputTest, KeySlotsStepThroughPressHoldAndRelease) {
     hl::AdvanceTime(10);
   }
   EXPECT_EQ(seen, "233");
-  EXPECT_EQ(input->pressTimes['a'], 100u);
+  EXPECT_EQ(input->pressTimes[size_t{'a'}], 100u);
   hl::KeyUp(DIK_A);
   input->Update();
   EXPECT_EQ(input->GetKeyState('a'), KeyReleased);
   input->Update();
   EXPECT_EQ(input->GetKeyState('a'), KeyUp);
-  EXPECT_EQ(input->pressTimes['a'], 100u) << "a release keeps the press time";
+  EXPECT_EQ(input->pressTimes[size_t{'a'}], 100u) << "a release keeps the press time";
 
   // Down for one update only, then pressed again while still "released".
   hl::KeyDown(DIK_B);
@@ -31,12 +31,12 @@ TEST_F(InputTest, KeySlotsStepThroughPressHoldAndRelease) {
   hl::KeyUp(DIK_B);
   input->Update();
   EXPECT_EQ(input->GetKeyState('b'), KeyReleased);
-  EXPECT_EQ(input->pressTimes['b'], 130u);
+  EXPECT_EQ(input->pressTimes[size_t{'b'}], 130u);
   hl::AdvanceTime(50);
   hl::KeyDown(DIK_B);
   input->Update();
   EXPECT_EQ(input->GetKeyState('b'), KeyPressed);
-  EXPECT_EQ(input->pressTimes['b'], 180u);
+  EXPECT_EQ(input->pressTimes[size_t{'b'}], 180u);
 }
 
 TEST_F(InputTest, KeysRecordThePreviousMousePositionButtonsTheNewOne) {
@@ -48,8 +48,8 @@ TEST_F(InputTest, KeysRecordThePreviousMousePositionButtonsTheNewOne) {
   hl::MouseButton(1, true);
   input->Update();
   EXPECT_EQ(input->GetKeyState(' '), KeyPressed);
-  EXPECT_EQ(input->pressPositions[' '].x, 5);
-  EXPECT_EQ(input->pressPositions[' '].y, 6);
+  EXPECT_EQ(input->pressPositions[size_t{' '}].x, 5);
+  EXPECT_EQ(input->pressPositions[size_t{' '}].y, 6);
   EXPECT_EQ(input->GetKeyState(kMouseButtonSlot + 1), KeyPressed);
   EXPECT_EQ(input->pressPositions[kMouseButtonSlot + 1].x, 15);
   EXPECT_EQ(input->pressPositions[kMouseButtonSlot + 1].y, 26);

@@ -302,6 +302,46 @@ TEST_F(DDrawTest, FocusLossInFullScreenLosesTheDisplayUntilItComesBack) {
   EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
 }
 
+// A wait for the blank while the focus is away from an exclusive display ends
+// when the focus comes back or a message the program must see arrives; a
+// windowed display keeps its blanks.
+struct FocusWaitCase {
+  const char* name;
+  bool exclusive;
+  int ending;  // 0: only the focus comes back (at 3000 ms), 1: a key at 2000, 2: the close box at 2000
+  uint32_t wantEnd;
+  UINT wantMessage;  // the first message other than WM_ACTIVATEAPP after the wait
+};
+class FocusWait : public DDrawTest, public ::testing::WithParamInterface<FocusWaitCase> {};
+
+TEST_P(FocusWait, EndsAtTheFocusOrAMessage) {
+  const FocusWaitCase& c = GetParam();
+  if (c.exclusive) {
+    ASSERT_EQ(FullScreen(800, 600, 16), DD_OK);
+  } else {
+    ASSERT_EQ(dd->SetCooperativeLevel(window, DDSCL_NORMAL), DD_OK);
+  }
+  platform::headless::SetFocus(false);
+  platform::headless::SetFocusAt(3000, true);
+  if (c.ending == 1) platform::headless::KeyDownAt(2000, 0x1E);
+  if (c.ending == 2) platform::headless::CloseWindowAt(2000);
+  EXPECT_EQ(dd->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr), DD_OK);
+  EXPECT_EQ(platform::headless::Now(), c.wantEnd);
+  MSG msg{};
+  UINT seen = 0;
+  while (seen == 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (msg.message != WM_ACTIVATEAPP) seen = msg.message;
+  EXPECT_EQ(seen, c.wantMessage);
+}
+
+INSTANTIATE_TEST_SUITE_P(DDraw, FocusWait,
+                         ::testing::Values(FocusWaitCase{"FocusBack", true, 0, 3000, 0},
+                                           FocusWaitCase{"Key", true, 1, 2000, WM_KEYDOWN},
+                                           FocusWaitCase{"CloseBox", true, 2, 2000, WM_CLOSE},
+                                           // the first blank after 0 ms is at 16.67 ms
+                                           FocusWaitCase{"Windowed", false, 0, 16, 0}),
+                         [](const ::testing::TestParamInfo<FocusWaitCase>& info) { return info.param.name; });
+
 TEST_F(DDrawTest, ModeChangeLosesTheOldPrimaryForGood) {
   ASSERT_EQ(FullScreen(800, 600, 16), DD_OK);
   IDirectDrawSurface4* back = nullptr;

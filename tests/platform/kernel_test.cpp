@@ -1,6 +1,7 @@
 // Program resources, the old file calls, debugger output and wsprintfA.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -52,11 +53,26 @@ TEST(Files, ReadWriteAndDelete) {
   EXPECT_EQ(_lread(HFILE_ERROR, buffer, 1), static_cast<UINT>(HFILE_ERROR));
 }
 
-TEST(DebugOutput, KeptForTests) {
-  platform::headless::Reset();
-  OutputDebugStringA("lock resource failed\n");
-  ASSERT_EQ(platform::headless::DebugOutput().size(), 1u);
-  EXPECT_EQ(platform::headless::DebugOutput()[0], "lock resource failed\n");
+TEST(DebugOutput, KeptForTestsAndOnTheTerminalOnlyWhenAskedFor) {
+  struct Case {
+    const char* value;  // RALLEX_DEBUG_OUTPUT, null for unset
+    bool shown;
+  };
+  for (const Case& c : {Case{nullptr, false}, Case{"", false}, Case{"0", false}, Case{"1", true}}) {
+    SCOPED_TRACE(c.value ? c.value : "unset");
+    if (c.value)
+      setenv("RALLEX_DEBUG_OUTPUT", c.value, 1);
+    else
+      unsetenv("RALLEX_DEBUG_OUTPUT");
+    platform::headless::Reset();
+    ::testing::internal::CaptureStderr();
+    OutputDebugStringA("lock resource failed\n");
+    std::string terminal = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(terminal, c.shown ? "lock resource failed\n" : "");
+    ASSERT_EQ(platform::headless::DebugOutput().size(), 1u);
+    EXPECT_EQ(platform::headless::DebugOutput()[0], "lock resource failed\n");
+  }
+  unsetenv("RALLEX_DEBUG_OUTPUT");
 }
 
 TEST(Wsprintf, FormatsIntegersAndStringsLikeThePlatform) {

@@ -37,6 +37,7 @@ void KeyDownAt(uint32_t time, uint32_t scanCode);
 void CloseWindowAt(uint32_t time);
 void MouseMoveAt(uint32_t time, int32_t dx, int32_t dy);
 void MouseButtonAt(uint32_t time, int button, bool pressed);
+void SetFocusAt(uint32_t time, bool focused);
 
 // Message boxes: each box shown takes the next scripted answer (IDOK, IDYES,
 // IDNO); with none scripted, it takes its first button (IDOK or IDYES).

@@ -81,7 +81,8 @@ void FillCaps(DDCAPS* caps) {
 
 }  // namespace
 
-Device::Device(int driver) : driver_(driver) { Display::Get(); }
+// Every driver opens the one emulated display, so the driver's number is not kept.
+Device::Device(int /*driver*/) { Display::Get(); }
 
 Device::~Device() {
   if (Display::Get().Owner() == this) LeaveExclusive();

@@ -259,8 +259,37 @@ uint32_t Display::WaitForBlank() {
   backend::Backend& b = backend::Instance();
   uint32_t now = b.Milliseconds();
   uint32_t blank = NextBlank(now);
-  b.Sleep(blank - now);
-  return blank;
+  // The window system's events are taken in as they come while waiting, so
+  // that a focus loss stops the wait at once rather than a frame later.
+  while (!FocusAway()) {
+    now = b.Milliseconds();
+    if (static_cast<int32_t>(blank - now) <= 0) return blank;
+    if (!b.EventsCanArrive()) {
+      b.Sleep(blank - now);
+      return blank;
+    }
+    platform::user::WaitForEvents(blank - now);
+  }
+  return WaitWhileAway();
+}
+
+uint32_t Display::WaitWhileAway() {
+  backend::Backend& b = backend::Instance();
+  // The display of another program: its blank never comes for this one. Wait,
+  // using no processor, for the focus or for a message that the program must
+  // handle (a key, the close box), so that a frame loop stands still meanwhile.
+  uint64_t messages = platform::user::NoticeableMessages();
+  while (FocusAway() && platform::user::NoticeableMessages() == messages) {
+    if (!b.EventsCanArrive()) {
+      // Nothing can ever end the wait (a script ran out): keep the pace instead.
+      uint32_t now = b.Milliseconds();
+      uint32_t blank = NextBlank(now);
+      b.Sleep(blank - now);
+      return blank;
+    }
+    platform::user::WaitForEvents(kAwayPollMs);
+  }
+  return b.Milliseconds();
 }
 
 void Display::Reset() {

@@ -223,7 +223,6 @@ class Device final : public IDirectDraw, public IDirectDraw4 {
   void LeaveExclusive();
 
   ULONG refs_ = 1;
-  int driver_;
   bool levelSet_ = false;
   bool exclusive_ = false;
   HWND window_ = nullptr;
@@ -273,8 +272,14 @@ class Display {
   // Vertical blank n of the emulated 60 Hz display is at floor(n * 1000 / 60) ms
   // of the backend clock.
   static uint32_t NextBlank(uint32_t now);
-  // Sleeps until the next blank; returns its time.
+  // Sleeps until the next blank, taking in window-system events meanwhile;
+  // returns its time. On an exclusive display whose focus is away, no blank
+  // comes: it waits for the focus or a message instead (WaitWhileAway).
   uint32_t WaitForBlank();
+  uint32_t WaitWhileAway();
+  // How often a wait for the focus looks at the program's own background work
+  // (the end of a MIDI play posts a message).
+  static constexpr uint32_t kAwayPollMs = 100;
   uint32_t lastFlipAt = 0;  // blank at which the latest flip took effect
   bool flipped = false;
 

@@ -293,11 +293,13 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE4 target, DWORD flags) {
   if (target && target != backs_.front()) return DDERR_INVALIDPARAMS;
   std::vector<Surface*> chain = Chain();
   Display& d = Display::Get();
+  bool waits = (flags & DDFLIP_WAIT) && !(flags & DDFLIP_NOVSYNC);
   for (Surface* s : chain) {
     if (!s->lost_) continue;
     // A program whose display is gone keeps its pace: a waiting flip still
-    // waits for the blank, so that a frame loop does not spin meanwhile.
-    if ((flags & DDFLIP_WAIT) && !(flags & DDFLIP_NOVSYNC)) d.WaitForBlank();
+    // waits for the blank (or, with the focus away, for the focus), so that a
+    // frame loop does not spin meanwhile.
+    if (waits) d.WaitForBlank();
     return DDERR_SURFACELOST;
   }
   for (Surface* s : chain)
@@ -306,6 +308,9 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE4 target, DWORD flags) {
   if (!(flags & DDFLIP_NOVSYNC)) {
     if (flags & DDFLIP_WAIT) {
       d.lastFlipAt = d.WaitForBlank();
+      // The focus went while waiting: the chain is gone with the display.
+      for (Surface* s : chain)
+        if (s->lost_) return DDERR_SURFACELOST;
     } else {
       // Without waiting: the flip asked for before must have reached its blank.
       uint32_t now = b.Milliseconds();

@@ -1,6 +1,8 @@
 #include "kernel/debug.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/winbase.h"
 
@@ -13,9 +15,15 @@ std::vector<std::string>& Lines() {
 }
 }  // namespace
 
+bool DebugOutputShown() {
+  const char* shown = getenv(kShowDebugOutput);
+  return shown && *shown && strcmp(shown, "0") != 0;
+}
+
 void Debug(const char* text) {
   if (!text) return;
-  fputs(text, stderr);
+  // A player never sees what a program writes for its developer's debugger.
+  if (DebugOutputShown()) fputs(text, stderr);
   auto& lines = Lines();
   if (lines.size() >= kKeptLines) lines.erase(lines.begin(), lines.begin() + kKeptLines / 2);
   lines.emplace_back(text);

@@ -1,4 +1,5 @@
-// Debugger output: kept for tests to read and written to standard error.
+// Debugger output: kept for tests to read, and written to standard error only
+// when the environment asks for it (RALLEX_DEBUG_OUTPUT=1).
 #pragma once
 
 #include <string>
@@ -6,6 +7,8 @@
 
 namespace platform::kernel {
 
+constexpr const char* kShowDebugOutput = "RALLEX_DEBUG_OUTPUT";
+bool DebugOutputShown();
 void Debug(const char* text);
 // The most recent lines written, oldest first (at most a few thousand are kept).
 const std::vector<std::string>& DebugLines();

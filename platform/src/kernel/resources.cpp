@@ -22,7 +22,13 @@ std::vector<HRSRC__>& Table() {
 
 // Integer names compare as "#id"; string names compare without case.
 std::string KeyOf(LPCSTR name) {
-  if (IS_INTRESOURCE(name)) return "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
+  if (IS_INTRESOURCE(name)) {
+    // Appended rather than "#" + number: GCC's release build warns, wrongly,
+    // of an overlapping copy in the inlined insert at the front.
+    std::string key = "#";
+    key += std::to_string(reinterpret_cast<uintptr_t>(name));
+    return key;
+  }
   return name;
 }
 

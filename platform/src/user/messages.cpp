@@ -19,6 +19,9 @@ namespace {
 std::deque<MSG> queue;
 bool quitPosted = false;
 int quitCode = 0;
+// Messages posted that a program must see (everything but activation notices).
+uint64_t noticeable = 0;
+uint64_t delivered = 0;  // backend events handed on so far
 
 struct Listener {
   EventListener fn;
@@ -37,6 +40,7 @@ void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   msg.lParam = lParam;
   msg.time = timeGetTime();
   queue.push_back(msg);
+  if (message != WM_ACTIVATEAPP) noticeable++;
 }
 
 // The lParam of a key message: repeat count, scan code, extended bit, previous
@@ -79,6 +83,7 @@ void Translate(const backend::Event& e) {
 }
 
 void Deliver(const backend::Event& e) {
+  delivered++;
   // Copy: a listener may register or remove listeners.
   std::vector<Listener> listeners = Listeners();
   for (const Listener& l : listeners) l.fn(e, l.user);
@@ -139,6 +144,19 @@ void PumpEvents() {
   backend::Event e;
   while (backend::Instance().PollEvent(e)) Deliver(e);
 }
+
+bool WaitForEvents(uint32_t timeoutMs) {
+  uint64_t before = delivered;
+  PumpEvents();
+  backend::Event e;
+  if (delivered == before && backend::Instance().WaitEvent(e, timeoutMs)) {
+    Deliver(e);
+    while (backend::Instance().PollEvent(e)) Deliver(e);
+  }
+  return delivered != before;
+}
+
+uint64_t NoticeableMessages() { return noticeable + (quitPosted ? 1 : 0); }
 
 void ResetForTests() {
   queue.clear();

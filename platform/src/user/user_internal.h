@@ -46,6 +46,13 @@ void RemoveEventListener(EventListener listener, void* user);
 // after running the pump hooks.
 void PumpEvents();
 
+// Hands waiting window-system events on as PumpEvents does; when none waits,
+// blocks until one arrives or timeoutMs passes. True when any was handed on.
+bool WaitForEvents(uint32_t timeoutMs);
+// Grows with every message queued that the program must see: keys, close
+// requests, notifications, the quit message; not the activation notices.
+uint64_t NoticeableMessages();
+
 // Hooks run on the program's thread each time it looks for events, for
 // stand-ins whose work finishes in the background and then posts a message
 // (the end of a MIDI play).

@@ -29,6 +29,8 @@ struct Scheduled {
   Event event;
 };
 
+Event FocusEvent(bool focused);
+
 struct State {
   uint32_t now = 0;
   std::deque<Event> events;
@@ -102,8 +104,13 @@ void Schedule(uint32_t time, Event e) {
 void Release() {
   State& s = S();
   while (!s.scheduled.empty() && s.scheduled.front().time <= s.now) {
-    Push(s.scheduled.front().event);
+    Event e = s.scheduled.front().event;
     s.scheduled.pop_front();
+    // The focus moves when its event comes, not when it was scripted.
+    if (e.type == Event::Type::FocusGained || e.type == Event::Type::FocusLost)
+      s.events.push_back(FocusEvent(e.type == Event::Type::FocusGained));
+    else
+      Push(e);
   }
 }
 
@@ -327,7 +334,9 @@ void CloseWindow() {
   e.type = Event::Type::CloseRequest;
   Push(e);
 }
-void SetFocus(bool focused) {
+namespace {
+// Moves the focus (to the first live window when it is gained) and gives the event that says so.
+Event FocusEvent(bool focused) {
   State& s = S();
   Event e;
   e.type = focused ? Event::Type::FocusGained : Event::Type::FocusLost;
@@ -342,7 +351,15 @@ void SetFocus(bool focused) {
   } else {
     s.focused = backend::kNoWindow;
   }
-  s.events.push_back(e);
+  return e;
+}
+}  // namespace
+
+void SetFocus(bool focused) { S().events.push_back(FocusEvent(focused)); }
+void SetFocusAt(uint32_t time, bool focused) {
+  Event e;
+  e.type = focused ? Event::Type::FocusGained : Event::Type::FocusLost;
+  Schedule(time, e);
 }
 void JoystickAttach(bool attached) {
   if (attached) {

@@ -1,15 +1,22 @@
 // The real backend: SDL2 windows, events, message boxes, presentation and audio.
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <dlfcn.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "backend/backend.h"
 #include "backend/sdl/keymap.h"
+#include "backend/sdl/x11.h"
 #include "platform/winuser.h"
 
 namespace platform::sdl {
@@ -36,6 +43,10 @@ struct Window {
   int textureHeight = 0;
   bool fullScreen = false;
   SDL_Rect windowed{0, 0, 0, 0};  // position and size before going full-screen
+  unsigned long x11Window = 0;    // the X window under it, on X11
+  // Destroyed from outside (the window system took it away): nothing is drawn
+  // into it any more, and its close has been reported.
+  bool gone = false;
 };
 
 constexpr uint32_t kFreeClockRepeats = 4;
@@ -51,16 +62,59 @@ class SdlBackend final : public backend::Backend {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
-      fprintf(stderr, "rallex: cannot start SDL video: %s\n", SDL_GetError());
+    // Before SDL's X11 code starts, so that it keeps this handler beneath its
+    // own and gives it back at the end: X errors about a window that was
+    // destroyed from outside can come up to the last moment.
+    x11::WatchErrors();
+    bool started = SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0;
+    if (!started) videoProblem_ = SDL_GetError();
+    if (!started || !StartVideo()) {
+      // Nothing could ever be seen: say so rather than play on invisibly.
+      fprintf(stderr, "%s: no display: %s; to run without a screen, start it as: xvfb-run -a %s\n",
+              program_invocation_short_name, videoProblem_.c_str(), program_invocation_short_name);
+      SDL_Quit();
+      std::exit(1);
+    }
+    x11_ = strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0;
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
       fprintf(stderr, "rallex: no joystick support: %s\n", SDL_GetError());
     start_ = SDL_GetTicks64();
   }
+
+  // Starts SDL video on a driver that shows windows to someone: the one asked
+  // for by name in SDL_VIDEODRIVER (invisible ones included), else X11 or
+  // Wayland where their display is set, else the console's KMS. SDL's own
+  // fall-back to an off-screen driver is never taken silently.
+  bool StartVideo() {
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    if (asked && *asked) {
+      if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+      videoProblem_ = std::string("the video driver \"") + asked + "\" cannot start (" + SDL_GetError() + ")";
+      return false;
+    }
+    const char* x11 = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    std::vector<const char*> drivers;
+    if (x11 && *x11) drivers.push_back("x11");
+    if (wayland && *wayland) drivers.push_back("wayland");
+    drivers.push_back("KMSDRM");
+    std::string tried;
+    for (const char* driver : drivers) {
+      SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+      if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+      if (!tried.empty() && strcmp(driver, "KMSDRM") != 0) tried += "; ";
+      if (strcmp(driver, "x11") == 0) tried += std::string("cannot open the X display \"") + x11 + "\"";
+      if (strcmp(driver, "wayland") == 0) tried += std::string("cannot reach the Wayland display \"") + wayland + "\"";
+    }
+    videoProblem_ = tried.empty() ? "neither DISPLAY nor WAYLAND_DISPLAY is set" : tried;
+    return false;
+  }
+
   ~SdlBackend() override {
     CloseAudio();
     CloseJoystick();
     for (auto& [id, w] : windows_) Destroy(w);
+    if (x11_) x11::StopWatching();
     SDL_Quit();
   }
 
@@ -77,6 +131,7 @@ class SdlBackend final : public backend::Backend {
   }
 
   bool PollEvent(Event& event) override {
+    if (ReportGoneWindow(event)) return true;
     if (reopenJoystick_) {
       // The joystick in use went away: take the next one attached, if any.
       reopenJoystick_ = false;
@@ -86,7 +141,7 @@ class SdlBackend final : public backend::Backend {
     SDL_Event e;
     while (SDL_PollEvent(&e))
       if (Convert(e, event)) return true;
-    return false;
+    return ReportGoneWindow(event);
   }
 
   bool WaitEvent(Event& event, uint32_t timeoutMs) override {
@@ -95,7 +150,8 @@ class SdlBackend final : public backend::Backend {
     for (;;) {
       uint64_t now = SDL_GetTicks64();
       if (now >= until) return false;
-      if (!SDL_WaitEventTimeout(&e, static_cast<int>(until - now))) return false;
+      if (ReportGoneWindow(event)) return true;
+      if (!SDL_WaitEventTimeout(&e, static_cast<int>(until - now))) return ReportGoneWindow(event);
       if (Convert(e, event)) return true;
     }
   }
@@ -112,6 +168,14 @@ class SdlBackend final : public backend::Backend {
     }
     WindowId id = SDL_GetWindowID(window);
     windows_[id].window = window;
+    if (x11_) {
+      SDL_SysWMinfo info;
+      SDL_VERSION(&info.version);
+      if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        windows_[id].x11Window = info.info.x11.window;
+        x11::Track(info.info.x11.display, info.info.x11.window);
+      }
+    }
     return id;
   }
 
@@ -143,7 +207,7 @@ class SdlBackend final : public backend::Backend {
   }
 
   void ShowWindow(WindowId id, bool visible) override {
-    if (Window* w = Find(id)) {
+    if (Window* w = Find(id); w && !w->gone) {
       if (visible) {
         SDL_ShowWindow(w->window);
         SDL_RaiseWindow(w->window);
@@ -181,7 +245,6 @@ class SdlBackend final : public backend::Backend {
   }
 
   int MessageBox(WindowId owner, const std::string& text, const std::string& caption, unsigned type) override {
-    fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     bool yesNo = (type & MB_TYPEMASK) == MB_YESNO;
     SDL_MessageBoxButtonData okButtons[] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"}};
@@ -193,21 +256,52 @@ class SdlBackend final : public backend::Backend {
                  : icon == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
                                               : SDL_MESSAGEBOX_INFORMATION;
     Window* w = Find(owner);
+    if (w && w->gone) w = nullptr;
     data.window = w ? w->window : nullptr;
     data.title = caption.c_str();
     data.message = text.c_str();
     data.numbuttons = yesNo ? 2 : 1;
     data.buttons = yesNo ? yesNoButtons : okButtons;
     int pressed = -1;
-    // A full-screen window would cover the box.
-    if (w && w->fullScreen) SDL_MinimizeWindow(w->window);
-    if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) return yesNo ? IDYES : IDOK;
+    int shown;
+    {
+      // The box stays above a full-screen owner (it is the owner's transient
+      // window). Where no window manager hands it the keyboard, it takes the
+      // focus itself, so that Return and Escape answer it.
+      std::unique_ptr<x11::DialogFocus> focus;
+      if (x11_) focus = std::make_unique<x11::DialogFocus>(caption, w ? w->x11Window : 0);
+      shown = SDL_ShowMessageBox(&data, &pressed);
+    }
+    if (w) GiveBackFocus(*w);
+    if (shown != 0 || pressed < 0) {
+      int answer = yesNo ? IDYES : IDOK;
+      std::string question = caption + ": " + text;
+      std::replace(question.begin(), question.end(), '\n', ' ');
+      fprintf(stderr, "%s: no dialog could be shown; answering %s to \"%s\"\n", program_invocation_short_name,
+              answer == IDYES ? "Yes" : "OK", question.c_str());
+      return answer;
+    }
     return pressed;
+  }
+
+  // After a dialog the window is as it was before: raised, focused and, when it
+  // was, full-screen; the wait gives the window system the moment it takes.
+  static void GiveBackFocus(Window& w) {
+    if (w.gone) return;
+    SDL_RestoreWindow(w.window);
+    if (w.fullScreen) SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_RaiseWindow(w.window);
+    SDL_SetWindowInputFocus(w.window);
+    for (uint64_t until = SDL_GetTicks64() + 500; SDL_GetTicks64() < until;) {
+      SDL_PumpEvents();
+      if (SDL_GetWindowFlags(w.window) & SDL_WINDOW_INPUT_FOCUS) break;
+      SDL_Delay(5);
+    }
   }
 
   void SetFullScreen(WindowId id, bool fullScreen) override {
     Window* w = Find(id);
-    if (!w || w->fullScreen == fullScreen) return;
+    if (!w || w->gone || w->fullScreen == fullScreen) return;
     w->fullScreen = fullScreen;
     if (fullScreen) {
       // A renderer first, if this window uses one: making one may recreate the
@@ -329,7 +423,7 @@ class SdlBackend final : public backend::Backend {
 
   void Present(WindowId id, const backend::Frame& frame) override {
     Window* w = Find(id);
-    if (!w || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
+    if (!w || w->gone || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
     if (!w->useRenderer) {
       if (PresentToFramebuffer(*w, frame)) return;
       w->useRenderer = true;
@@ -357,8 +451,9 @@ class SdlBackend final : public backend::Backend {
   bool OpenAudio(const backend::AudioSpec& wanted, backend::AudioCallback callback, void* user,
                  backend::AudioSpec& obtained) override {
     if (audioDevice_) return false;
+    QuietAlsa();
     if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-      fprintf(stderr, "rallex: no audio: %s\n", SDL_GetError());
+      fprintf(stderr, "rallex: no audio device: %s\n", SDL_GetError());
       return false;
     }
     callback_ = callback;
@@ -372,7 +467,7 @@ class SdlBackend final : public backend::Backend {
     want.userdata = this;
     audioDevice_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (!audioDevice_) {
-      fprintf(stderr, "rallex: cannot open the audio device: %s\n", SDL_GetError());
+      fprintf(stderr, "rallex: no audio device: %s\n", SDL_GetError());
       return false;
     }
     obtained.rate = have.freq;
@@ -397,6 +492,22 @@ class SdlBackend final : public backend::Backend {
   }
 
  private:
+  // The ALSA library writes its own complaints to standard error (eight lines
+  // where there is no sound card); the one line above says what matters. SDL
+  // loads the library by name later and gets this same, already quiet, copy.
+  static void QuietAlsa() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (!alsa) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    auto set = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (set) set(&SilentAlsaError);
+    // Kept loaded: the handler must stay in place for SDL's use of it.
+  }
+  static void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
   static void AudioThunk(void* self, Uint8* stream, int bytes) {
     auto* b = static_cast<SdlBackend*>(self);
     int frames = bytes / (2 * b->audioChannels_);
@@ -437,7 +548,27 @@ class SdlBackend final : public backend::Backend {
     return it == windows_.end() ? nullptr : &it->second;
   }
 
+  // Marks a window whose X window went away and reports its close once: the
+  // program then tears down as for the close box.
+  bool ReportGoneWindow(Event& out) {
+    if (!x11_) return false;
+    x11::CheckWindows();
+    for (auto& [id, w] : windows_) {
+      if (w.gone || !w.x11Window || !x11::Gone(w.x11Window)) continue;
+      w.gone = true;
+      if (w.fullScreen || SDL_GetRelativeMouseMode()) SDL_SetRelativeMouseMode(SDL_FALSE);
+      out = Event{};
+      out.type = Event::Type::CloseRequest;
+      out.window = id;
+      return true;
+    }
+    return false;
+  }
+
   static void Destroy(Window& w) {
+    // A window closed by the program is watched no longer; one destroyed from
+    // outside stays watched, so that the errors its teardown draws pass.
+    if (w.x11Window && !w.gone) x11::Forget(w.x11Window);
     if (w.picture) SDL_FreeSurface(w.picture);
     if (w.texture) SDL_DestroyTexture(w.texture);
     if (w.renderer) SDL_DestroyRenderer(w.renderer);
@@ -541,6 +672,8 @@ class SdlBackend final : public backend::Backend {
   }
 
   uint64_t start_ = 0;
+  bool x11_ = false;
+  std::string videoProblem_;
   std::map<WindowId, Window> windows_;
   SDL_Joystick* joystick_ = nullptr;
   SDL_GameController* controller_ = nullptr;

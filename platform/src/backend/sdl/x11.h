@@ -1,0 +1,41 @@
+// What the SDL backend does on X11 beyond SDL: noticing a window destroyed from
+// outside (instead of dying of the X error that drawing into it gives), and
+// handing the keyboard focus to a dialog where no window manager does.
+#pragma once
+
+#include <string>
+
+namespace platform::sdl::x11 {
+
+// Installs an X error handler (once) that lets errors about a tracked window
+// that no longer exists pass, marking the window gone; other errors go to the
+// handler that was there before.
+void WatchErrors();
+// Windows (X window ids) of the program, on SDL's connection `display`,
+// watched for disappearing.
+void Track(void* display, unsigned long window);
+// A window the program destroyed itself is no longer watched.
+void Forget(unsigned long window);
+void MarkGone(unsigned long window);
+bool Gone(unsigned long window);
+// Takes in the news of tracked windows destroyed since the last look.
+void CheckWindows();
+void StopWatching();
+
+// While it lives, looks for the top-level window titled `title` (a dialog of
+// the program's, not `owner` itself) and, on an X server without a window
+// manager, gives it the keyboard focus once it is shown. The looking is done by
+// a child process with its own connection: the dialog code forks a process of
+// its own, which must not find a lock held by a thread of ours.
+class DialogFocus {
+ public:
+  DialogFocus(const std::string& title, unsigned long owner);
+  ~DialogFocus();
+  DialogFocus(const DialogFocus&) = delete;
+  DialogFocus& operator=(const DialogFocus&) = delete;
+
+ private:
+  int child_ = -1;
+};
+
+}  // namespace platform::sdl::x11
