@@ -173,7 +173,7 @@ class Screen {
   uint32_t frameRate = 0;
 
   FadeRecord lastFade;
-  void RecordFadeStep(int32_t step);
+  void RunFade(Surface* saved, const RECT& all, int32_t level, int32_t direction, uint32_t duration);
 
   BOOL OpenDevice(const GUID* identifier, int createLine, int queryLine);
   void FillDriverList();

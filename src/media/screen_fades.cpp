@@ -21,10 +21,23 @@ int32_t FadeStep(uint32_t duration, DWORD frameTime) {
 
 }  // namespace
 
-void Screen::RecordFadeStep(int32_t step) {
-  lastFade.smallestStep = lastFade.frames == 0 ? step : std::min(lastFade.smallestStep, step);
-  lastFade.largestStep = lastFade.frames == 0 ? step : std::max(lastFade.largestStep, step);
-  lastFade.frames += 1;
+// Draws `saved` onto the back buffer and flips, from `level` towards 256
+// (direction +1) or 0 (direction -1), each step sized by the last frame's time;
+// records the frames, steps and length of the fade.
+void Screen::RunFade(Surface* saved, const RECT& all, int32_t level, int32_t direction, uint32_t duration) {
+  lastFade = FadeRecord{};
+  DWORD began = timeGetTime();
+  do {
+    DWORD start = timeGetTime();
+    saved->DrawFaded(back, 0, 0, all, level);
+    Flip(1, 0, 0);
+    int32_t step = FadeStep(duration, timeGetTime() - start);
+    lastFade.smallestStep = lastFade.frames == 0 ? step : std::min(lastFade.smallestStep, step);
+    lastFade.largestStep = lastFade.frames == 0 ? step : std::max(lastFade.largestStep, step);
+    lastFade.frames += 1;
+    level += direction * step;
+  } while (direction > 0 ? level < 256 : level > 0);
+  lastFade.milliseconds = timeGetTime() - began;
 }
 
 void Screen::FadeIn(uint32_t duration) {
@@ -35,18 +48,7 @@ void Screen::FadeIn(uint32_t duration) {
   back->DrawFastClipped(saved, 0, 0, all);
   back->Fill(0);
   Flip(1, 0, 0);
-  lastFade = FadeRecord{};
-  DWORD began = timeGetTime();
-  int32_t level = 0;
-  do {
-    DWORD start = timeGetTime();
-    saved->DrawFaded(back, 0, 0, all, level);
-    Flip(1, 0, 0);
-    int32_t step = FadeStep(duration, timeGetTime() - start);
-    RecordFadeStep(step);
-    level += step;
-  } while (level < 256);
-  lastFade.milliseconds = timeGetTime() - began;
+  RunFade(saved, all, 0, +1, duration);
   saved->DrawFastClipped(back, 0, 0, all);
   Flip(1, 0, 0);
   delete saved;
@@ -64,18 +66,7 @@ void Screen::FadeOut(uint32_t duration) {
   auto* saved = new Surface(this, w, h, SystemMemory);
   front->DrawFastClipped(saved, 0, 0, client);
   RECT all = {0, 0, w, h};
-  lastFade = FadeRecord{};
-  DWORD began = timeGetTime();
-  int32_t level = 256;
-  do {
-    DWORD start = timeGetTime();
-    saved->DrawFaded(back, 0, 0, all, level);
-    Flip(1, 0, 0);
-    int32_t step = FadeStep(duration, timeGetTime() - start);
-    RecordFadeStep(step);
-    level -= step;
-  } while (level > 0);
-  lastFade.milliseconds = timeGetTime() - began;
+  RunFade(saved, all, 256, -1, duration);
   delete saved;
   back->Fill(0);
   Flip(1, 0, 0);

@@ -9,6 +9,7 @@
 # one line says so with the answer taken, and the game plays on. The terminal
 # holds one line about the missing sound device and nothing from libraries.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/shots.sh"
 RALLEX="$BUILD_DIR/game/rallex"
 [ -x "$RALLEX" ] || fail "no rallex in $BUILD_DIR/game"
 command -v evilwm >/dev/null || fail "evilwm is not installed (scripts/deps installs it)"
@@ -16,8 +17,6 @@ cd "$E2E_ROOT/assets"
 WM_PID=""
 PID=""
 trap 'if [ -n "$PID" ]; then kill -9 "$PID" 2>/dev/null || true; fi; if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null || true; fi; cleanup' EXIT
-COURT="-1 30 -1 100 25 100"   # the blue court
-METAL="45 100 45 100 50 100"  # the paddles' silver
 
 # The box's window id (decimal, as xdotool prints ids); its name is UTF-8 text,
 # which xdotool's search does not read.

@@ -64,20 +64,10 @@ n="$(count "$WORK/start.png" 300x15+250+50 $METAL)"
 [ "$n" -ge 600 ] || fail "no computer paddle at y 50 ($n silver pixels)"
 echo "ok: both paddles"
 
-# The score lines: yellow ink starting at x 60 and 650 in the rows 560..576,
-# as wide as "Your Score: 0" and "Computer Score: 0".
-read -r first last <<<"$(ink_columns "$WORK/start.png" 800x18+0+559 $YELLOW)"
-[ -n "$first" ] || fail "no yellow score text"
-left="$(ink_columns "$WORK/start.png" 300x18+0+559 $YELLOW)"
-right="$(ink_columns "$WORK/start.png" 200x18+600+559 $YELLOW)"
-read -r l1 l2 <<<"$left"
-read -r r1 r2 <<<"$right"
-[ -n "$l1" ] && [ "$l1" -ge 60 ] && [ "$l1" -le 63 ] || fail "the player's score line does not start at x 60 ($left)"
-[ $((l2 - l1)) -ge 70 ] && [ $((l2 - l1)) -le 100 ] || fail "the player's score line has the wrong width ($left)"
-[ -n "$r1" ] && [ $((r1 + 600)) -ge 650 ] && [ $((r1 + 600)) -le 653 ] ||
-  fail "the computer's score line does not start at x 650 ($right)"
-[ $((r2 - r1)) -ge 100 ] && [ $((r2 - r1)) -le 130 ] || fail "the computer's score line has the wrong width ($right)"
-echo "ok: score lines at x 60 ($((l2 - l1 + 1)) px wide) and x 650 ($((r2 - r1 + 1)) px wide)"
+# The court fills the field and the score lines stand at x 60 and 650, as wide
+# as "Your Score: 0" and "Computer Score: 0".
+check_court_and_scores "$WORK/start.png"
+echo "ok: court and score lines"
 
 # The first sound is the paddle hit of the serve; wait for it in the recording.
 audio_peak() {

@@ -80,18 +80,3 @@ stop_xvfb() {
   fi
   XVFB_PID=""
 }
-
-# A region of a screenshot as a black-and-white mask of the pixels whose
-# channels lie in the given ranges (percent): rmin rmax gmin gmax bmin bmax.
-mask() {
-  local shot="$1" geometry="$2"
-  convert "$shot" -crop "$geometry" +repage -separate \
-    \( -clone 0 -threshold "$3%" \) \( -clone 0 -threshold "$4%" -negate \) \
-    \( -clone 1 -threshold "$5%" \) \( -clone 1 -threshold "$6%" -negate \) \
-    \( -clone 2 -threshold "$7%" \) \( -clone 2 -threshold "$8%" -negate \) \
-    -delete 0-2 -evaluate-sequence min "${@:9}"
-}
-# How many pixels of a region of a screenshot pass mask's ranges.
-count() {
-  mask "$@" -format '%[fx:round(mean*w*h)]' info:
-}

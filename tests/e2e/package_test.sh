@@ -16,7 +16,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 # The libraries the program links, as Debian names their packages, each with a
 # version from the symbols it uses; the font the score lines ask for.
 depends="$(field Depends)"
-for want in 'libsdl2-2\.0-0 (>= ' 'libx11-6 (>= ' 'libfluidsynth3 (>= ' 'libfreetype6 (>= ' 'libfontconfig1 (>= ' 'libc6 (>= ' \
+for want in 'libsdl2-2\.0-0 (>= ' 'libx11-6' 'libfluidsynth3 (>= ' 'libfreetype6 (>= ' 'libfontconfig1 (>= ' 'libc6 (>= ' \
   'libstdc++6 (>= ' 'fonts-liberation'; do
   grep -q "$want" <<<"$depends" || fail "Depends lacks $want: $depends"
 done

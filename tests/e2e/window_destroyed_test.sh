@@ -4,12 +4,12 @@
 # and ends with status 0, without an X error. Once while a game is being drawn,
 # once during the one-second pause before the first frame.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/shots.sh"
 start_xvfb 800x600x24
 export SDL_AUDIODRIVER=dummy
 RALLEX="$BUILD_DIR/game/rallex"
 [ -x "$RALLEX" ] || fail "no rallex in $BUILD_DIR/game"
 cd "$E2E_ROOT/assets"
-COURT="-1 30 -1 100 25 100"  # the blue court
 
 for when in playing pause; do
   "$RALLEX" >"$WORK/out.log" 2>&1 &
