@@ -10,43 +10,13 @@
 #include <vector>
 
 #include "media/surface.h"
+#include "surface_fixture.h"
 
 namespace {
 
 constexpr uint8_t kGuard = 0xCD;
 constexpr int kGuardRows = 2;
 constexpr int kGuardBytes = 8;
-
-DDPIXELFORMAT FormatOf(int depth) {
-  DDPIXELFORMAT f;
-  memset(&f, 0, sizeof f);
-  f.dwSize = sizeof f;
-  f.dwFlags = depth == 8 ? DDPF_PALETTEINDEXED8 | DDPF_RGB : DDPF_RGB;
-  switch (depth) {
-    case 8:
-      f.dwRGBBitCount = 8;
-      break;
-    case 15:
-      f.dwRGBBitCount = 16;
-      f.dwRBitMask = 0x7C00;
-      f.dwGBitMask = 0x03E0;
-      f.dwBBitMask = 0x001F;
-      break;
-    case 16:
-      f.dwRGBBitCount = 16;
-      f.dwRBitMask = 0xF800;
-      f.dwGBitMask = 0x07E0;
-      f.dwBBitMask = 0x001F;
-      break;
-    default:
-      f.dwRGBBitCount = static_cast<DWORD>(depth);
-      f.dwRBitMask = 0xFF0000;
-      f.dwGBitMask = 0x00FF00;
-      f.dwBBitMask = 0x0000FF;
-      break;
-  }
-  return f;
-}
 
 int Bytes(int depth) { return depth == 8 ? 1 : depth == 24 ? 3 : depth == 32 ? 4 : 2; }
 
@@ -69,7 +39,7 @@ struct Canvas {
     surface.SurfaceDesc.dwHeight = static_cast<DWORD>(h);
     surface.SurfaceDesc.lPitch = pitch;
     surface.SurfaceDesc.lpSurface = Row(0);
-    surface.SurfaceDesc.ddpfPixelFormat = FormatOf(d);
+    surface.SurfaceDesc.ddpfPixelFormat = surface_test::FormatOfDepth(d);
   }
   uint8_t* Row(int y) { return memory.data() + static_cast<size_t>(pitch) * (y + kGuardRows); }
   uint32_t At(int x, int y) {

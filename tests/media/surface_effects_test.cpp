@@ -14,32 +14,6 @@ using surface_test::ReadPixels;
 using surface_test::SurfaceTest;
 using surface_test::WritePixels;
 
-DDPIXELFORMAT FormatOf(int code) {
-  DDPIXELFORMAT f{};
-  f.dwSize = sizeof f;
-  f.dwFlags = DDPF_RGB;
-  switch (code) {
-    case 8:
-      f.dwFlags |= DDPF_PALETTEINDEXED8;
-      f.dwRGBBitCount = 8;
-      break;
-    case 15:
-      return surface_test::Rgb555();
-    case 16:
-      f.dwRGBBitCount = 16;
-      f.dwRBitMask = 0xF800;
-      f.dwGBitMask = 0x07E0;
-      f.dwBBitMask = 0x001F;
-      break;
-    default:
-      f.dwRGBBitCount = static_cast<DWORD>(code);
-      f.dwRBitMask = 0xFF0000;
-      f.dwGBitMask = 0x00FF00;
-      f.dwBBitMask = 0x0000FF;
-      break;
-  }
-  return f;
-}
 
 enum class Member {
   HalfBlend,
@@ -76,7 +50,7 @@ class SurfaceEffectsTest : public SurfaceTest {
   // (repeated when fewer are given), the source keyed with key.
   bool Pair(int code, std::vector<uint32_t> src, std::vector<uint32_t> dst, uint32_t key = 0xFFFFFFFF) {
     if (!screen && !Display(16)) return false;
-    DDPIXELFORMAT f = FormatOf(code);
+    DDPIXELFORMAT f = surface_test::FormatOfDepth(code);
     int w = static_cast<int>(std::max(src.size(), dst.size()));
     source = std::make_unique<Surface>();
     dest = std::make_unique<Surface>();
@@ -250,7 +224,7 @@ TEST_F(SurfaceEffectsTest, FormatsWithoutAPathAndMismatchedPairsChangeNothing) {
   ASSERT_NE(Display(16), nullptr);
   ASSERT_TRUE(Pair(32, {0x123456}, {0xABCDEF, 0xABCDEF}));
   Surface narrow;
-  DDPIXELFORMAT f16 = FormatOf(16);
+  DDPIXELFORMAT f16 = surface_test::FormatOfDepth(16);
   ASSERT_TRUE(surface_test::MakeWithFormat(narrow, screen.get(), 2, 1, &f16));
   EXPECT_EQ(narrow.DrawBlend(dest.get(), 0, 0, RECT{0, 0, 2, 1}, 0), DDERR_INVALIDPIXELFORMAT);
   EXPECT_EQ(narrow.DrawFaded(dest.get(), 0, 0, RECT{0, 0, 2, 1}, 256), DDERR_INVALIDPIXELFORMAT);
@@ -287,7 +261,7 @@ TEST_F(SurfaceEffectsTest, AlphaMaskRowsFollowTheSurfaceWidth) {
   // A 4 x 2 source whose mask is 255 only at (1, 0) and (2, 1); the rectangle
   // (1, 0)-(3, 2) is drawn at (0, 0) of a black 2 x 2 destination.
   ASSERT_NE(Display(16), nullptr);
-  DDPIXELFORMAT f = FormatOf(16);
+  DDPIXELFORMAT f = surface_test::FormatOfDepth(16);
   Surface s, d;
   ASSERT_TRUE(surface_test::MakeWithFormat(s, screen.get(), 4, 2, &f));
   ASSERT_TRUE(surface_test::MakeWithFormat(d, screen.get(), 2, 2, &f));

@@ -72,16 +72,39 @@ inline bool MakeWithFormat(Surface& s, Screen* owner, int w, int h, const DDPIXE
   return AnalysePixelFormat(s.ddSurface, &s.PixelFormatInfo);
 }
 
-inline DDPIXELFORMAT Rgb555() {
+// The RGB pixel format of a format code: 8 (palette), 15 (5-5-5), 16 (5-6-5),
+// 24 or 32 (8-8-8).
+inline DDPIXELFORMAT FormatOfDepth(int depth) {
   DDPIXELFORMAT f{};
   f.dwSize = sizeof f;
-  f.dwFlags = DDPF_RGB;
-  f.dwRGBBitCount = 16;
-  f.dwRBitMask = 0x7C00;
-  f.dwGBitMask = 0x03E0;
-  f.dwBBitMask = 0x001F;
+  f.dwFlags = depth == 8 ? DDPF_PALETTEINDEXED8 | DDPF_RGB : DDPF_RGB;
+  switch (depth) {
+    case 8:
+      f.dwRGBBitCount = 8;
+      break;
+    case 15:
+      f.dwRGBBitCount = 16;
+      f.dwRBitMask = 0x7C00;
+      f.dwGBitMask = 0x03E0;
+      f.dwBBitMask = 0x001F;
+      break;
+    case 16:
+      f.dwRGBBitCount = 16;
+      f.dwRBitMask = 0xF800;
+      f.dwGBitMask = 0x07E0;
+      f.dwBBitMask = 0x001F;
+      break;
+    default:
+      f.dwRGBBitCount = static_cast<DWORD>(depth);
+      f.dwRBitMask = 0xFF0000;
+      f.dwGBitMask = 0x00FF00;
+      f.dwBBitMask = 0x0000FF;
+      break;
+  }
   return f;
 }
+
+inline DDPIXELFORMAT Rgb555() { return FormatOfDepth(15); }
 
 // Raw pixel values of a whole surface, row by row (locks and unlocks it).
 inline std::vector<uint32_t> ReadPixels(Surface& s, int depth) {
