@@ -6,8 +6,6 @@
 // monotonic clock, to show how close each ends to its millisecond.
 //
 //   fadecost [delay]   the step delay in milliseconds (10 by default)
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -16,23 +14,11 @@
 #include "media/screen.h"
 #include "media/surface.h"
 #include "platform/windows.h"
+#include "measure.h"
 
 namespace {
 
 LRESULT Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
-
-double Now() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double CpuSeconds() {
-  rusage u;
-  getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
 
 }  // namespace
 
@@ -57,9 +43,9 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   for (int i = 0; i < 256; ++i) front->FillRect((i % 16) * 50, (i / 16) * 37, (i % 16) * 50 + 50, (i / 16) * 37 + 37, i);
   screen.GreyPalette();
 
-  double wall = Now(), cpu = CpuSeconds();
+  double wall = WallSeconds(), cpu = CpuSeconds();
   screen.FadePaletteOut(static_cast<uint32_t>(delay));
-  wall = Now() - wall;
+  wall = WallSeconds() - wall;
   cpu = CpuSeconds() - cpu;
   printf("palette fade, 83 x %d ms: wall %.1f ms (%.2f ms a step), processor %.1f ms (%.1f%% of one core)\n", delay,
          wall * 1e3, wall * 1e3 / 83, cpu * 1e3, 100 * cpu / wall);
@@ -67,17 +53,17 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   // The waits alone: each notes the clock and polls it until delay ms passed.
   double shortest = 1e9, longest = 0;
   cpu = CpuSeconds();
-  wall = Now();
+  wall = WallSeconds();
   for (int step = 0; step < 83; ++step) {
-    double begun = Now();
+    double begun = WallSeconds();
     DWORD start = timeGetTime();
     while (timeGetTime() - start < static_cast<DWORD>(delay)) {
     }
-    double took = (Now() - begun) * 1e3;
+    double took = (WallSeconds() - begun) * 1e3;
     shortest = std::min(shortest, took);
     longest = std::max(longest, took);
   }
-  wall = Now() - wall;
+  wall = WallSeconds() - wall;
   cpu = CpuSeconds() - cpu;
   printf("polled waits, 83 x %d ms: each %.2f to %.2f ms; processor %.1f ms of %.1f ms (%.1f%% of one core)\n", delay,
          shortest, longest, cpu * 1e3, wall * 1e3, 100 * cpu / wall);

@@ -6,8 +6,6 @@
 //   fliprate --picture [seconds]  show a test picture (colour bars, a grid of
 //                                 rectangles, a frame at the edges) instead,
 //                                 flipping it for that long (5 by default)
-#include <sys/resource.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,23 +13,11 @@
 
 #include "platform/ddraw.h"
 #include "platform/windows.h"
+#include "measure.h"
 
 namespace {
 
 LRESULT Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
-
-double Now() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double CpuSeconds() {
-  rusage u;
-  getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
 
 void Pump() {
   MSG msg;
@@ -107,9 +93,9 @@ int main(int argc, char** argv) {
     Pump();
     front->Flip(nullptr, DDFLIP_WAIT);
   }
-  double start = Now(), cpuStart = CpuSeconds();
+  double start = WallSeconds(), cpuStart = CpuSeconds();
   long flips = 0;
-  while (Now() - start < seconds) {
+  while (WallSeconds() - start < seconds) {
     Pump();
     if (back->IsLost() == DDERR_SURFACELOST) front->Restore();
     if (picture)
@@ -118,7 +104,7 @@ int main(int argc, char** argv) {
       FillRect(back, 0, 0, 800, 600, Rgb565((flips * 4) & 255, 64, 128));
     if (front->Flip(nullptr, DDFLIP_WAIT) == DD_OK) ++flips;
   }
-  double wall = Now() - start, cpu = CpuSeconds() - cpuStart;
+  double wall = WallSeconds() - start, cpu = CpuSeconds() - cpuStart;
   printf("flips with DDFLIP_WAIT: %ld in %.2f s = %.2f a second; processor time %.2f s = %.1f%% of one core\n", flips,
          wall, static_cast<double>(flips) / wall, cpu, 100.0 * cpu / wall);
   back->Release();
