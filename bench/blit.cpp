@@ -13,28 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "spritesheet.h"
 #include "platform/ddraw.h"
 #include "platform/headless.h"
 
 namespace {
 
 constexpr int kW = 800, kH = 600;
-constexpr uint16_t kKey = 0xF81F;  // magenta
-
-// A picture of sprites on a keyed background: runs of the key and of colours,
-// about half of each, as a sheet of sprites looks.
-std::vector<uint16_t> SpriteSheet(int w, int h) {
-  std::mt19937 rng(1);
-  std::vector<uint16_t> p(static_cast<size_t>(w) * h);
-  size_t i = 0;
-  bool key = true;
-  while (i < p.size()) {
-    size_t run = 1 + rng() % 48;
-    for (size_t k = 0; k < run && i < p.size(); ++k, ++i) p[i] = key ? kKey : static_cast<uint16_t>(rng() & 0xF7DE);
-    key = !key;
-  }
-  return p;
-}
+constexpr uint16_t kKey = kSpriteKey;
 
 struct Ours {
   IDirectDraw4* dd = nullptr;
@@ -73,7 +59,7 @@ struct Ours {
     if (DirectDrawCreate(nullptr, &first, nullptr) != DD_OK) abort();
     first->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(&dd));
     first->Release();
-    std::vector<uint16_t> sheet = SpriteSheet(kW, kH);
+    std::vector<uint16_t> sheet = SpriteSheet(kW, kH, 1);
     dst = Make(kW, kH, nullptr);
     src = Make(kW, kH, sheet.data());
     keyed = Make(kW, kH, sheet.data());
@@ -93,7 +79,7 @@ struct Sdl {
   SDL_Surface* src;
   SDL_Surface* keyed;
   SDL_Surface* half;
-  std::vector<uint16_t> sheet = SpriteSheet(kW, kH);
+  std::vector<uint16_t> sheet = SpriteSheet(kW, kH, 1);
 
   SDL_Surface* Make(int w, int h, const uint16_t* pixels) {
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 16, SDL_PIXELFORMAT_RGB565);
@@ -122,7 +108,7 @@ struct Pixman {
   pixman_image_t *dst, *src, *half;
   int stride = kW * 2;  // bytes, a multiple of 4
   Pixman() {
-    std::vector<uint16_t> sheet = SpriteSheet(kW, kH);
+    std::vector<uint16_t> sheet = SpriteSheet(kW, kH, 1);
     dstBits.assign(static_cast<size_t>(stride / 4) * kH, 0);
     srcBits.assign(dstBits.size(), 0);
     memcpy(srcBits.data(), sheet.data(), sheet.size() * 2);

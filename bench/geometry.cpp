@@ -22,27 +22,14 @@
 
 #include "media/screen.h"
 #include "media/surface.h"
+#include "spritesheet.h"
 #include "platform/headless.h"
 #include "platform/windows.h"
 
 namespace {
 
 constexpr int kW = 800, kH = 600;
-constexpr uint16_t kKey = 0xF81F;
-
-// Sprites on a keyed background: runs of the key and of colours.
-std::vector<uint16_t> SpriteSheet() {
-  std::mt19937 rng(7);
-  std::vector<uint16_t> p(static_cast<size_t>(kW) * kH);
-  size_t i = 0;
-  bool key = true;
-  while (i < p.size()) {
-    size_t run = 1 + rng() % 48;
-    for (size_t k = 0; k < run && i < p.size(); ++k, ++i) p[i] = key ? kKey : static_cast<uint16_t>(rng() & 0xF7DE);
-    key = !key;
-  }
-  return p;
-}
+constexpr uint16_t kKey = kSpriteKey;
 
 // The copies measured at each factor: the source rectangle (at the top left)
 // whose scaled size fits the 800 x 600 destination, drawn at its top left.
@@ -71,7 +58,7 @@ struct Ours {
     window = CreateWindowExA(0, "GeometryBench", "bench", WS_OVERLAPPEDWINDOW, 0, 0, kW, kH, nullptr, nullptr,
                              nullptr, nullptr);
     screen = std::make_unique<Screen>(window, kW, kH, 16, 0);
-    std::vector<uint16_t> sheet = SpriteSheet();
+    std::vector<uint16_t> sheet = SpriteSheet(kW, kH, 7);
     src = Make(sheet.data());
     keyed = Make(sheet.data());
     keyed->SetColorKey(kKey);
@@ -103,7 +90,7 @@ Ours& O() {
 struct Sdl {
   SDL_Surface *src, *dst;
   Sdl() {
-    std::vector<uint16_t> sheet = SpriteSheet();
+    std::vector<uint16_t> sheet = SpriteSheet(kW, kH, 7);
     src = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 16, SDL_PIXELFORMAT_RGB565);
     dst = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 16, SDL_PIXELFORMAT_RGB565);
     if (!src || !dst) abort();
@@ -122,7 +109,7 @@ struct Pixman {
   std::vector<uint16_t> srcBits, dstBits;
   pixman_image_t *src, *dst;
   Pixman() {
-    srcBits = SpriteSheet();
+    srcBits = SpriteSheet(kW, kH, 7);
     dstBits.assign(static_cast<size_t>(kW) * kH, 0);
     src = pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(srcBits.data()), kW * 2);
     dst = pixman_image_create_bits(PIXMAN_r5g6b5, kW, kH, reinterpret_cast<uint32_t*>(dstBits.data()), kW * 2);
