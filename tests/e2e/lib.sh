@@ -6,8 +6,11 @@ BUILD_DIR="${RALLEX_BUILD_DIR:-$E2E_ROOT/build}"
 WORK="$(mktemp -d)"
 XVFB_PID=""
 
+# The server is waited for: a server still shutting down removes its lock file
+# and socket by name, and would take them from the next script's server that
+# took the same display number meanwhile.
 cleanup() {
-  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+  stop_xvfb
   rm -rf "$WORK"
 }
 trap cleanup EXIT
