@@ -16,28 +16,25 @@ cleanup() {
 trap cleanup EXIT
 
 start_xvfb() {
-  local screen="${1:-1280x1024x24}"
+  local screen="${1:-1280x1024x24}" number=""
   shift || true
-  for n in $(seq 100 199); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      Xvfb ":$n" -screen 0 "$screen" -nolisten tcp "$@" >"$WORK/xvfb.log" 2>&1 &
-      XVFB_PID=$!
-      export DISPLAY=":$n"
-      for _ in $(seq 1 50); do
-        # Another script may have taken the same number at the same moment:
-        # the display is ours only if the server's lock file names our server.
-        if xdpyinfo >/dev/null 2>&1; then
-          if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$XVFB_PID" ]; then return 0; fi
-          break
-        fi
-        if ! kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
-        sleep 0.1
-      done
-      kill "$XVFB_PID" 2>/dev/null || true
-      XVFB_PID=""
+  # The server picks a free display number itself and writes it once it
+  # accepts connections, so two scripts (or a server of an earlier script still
+  # shutting down) can never share one.
+  : >"$WORK/display"
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp "$@" 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    number="$(tr -dc '0-9' <"$WORK/display")"
+    if [ -n "$number" ]; then
+      export DISPLAY=":$number"
+      return 0
     fi
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
-  echo "cannot start Xvfb" >&2
+  echo "cannot start Xvfb: $(cat "$WORK/xvfb.log")" >&2
+  stop_xvfb
   return 1
 }
 
