@@ -26,7 +26,8 @@ start_xvfb() {
   XVFB_PID=$!
   for _ in $(seq 1 100); do
     number="$(tr -dc '0-9' <"$WORK/display")"
-    if [ -n "$number" ]; then
+    # Once named, the server must also answer a client.
+    if [ -n "$number" ] && DISPLAY=":$number" xdpyinfo >/dev/null 2>&1; then
       export DISPLAY=":$number"
       return 0
     fi
