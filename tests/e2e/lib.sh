@@ -20,9 +20,11 @@ start_xvfb() {
   shift || true
   # The server picks a free display number itself and writes it once it
   # accepts connections, so two scripts (or a server of an earlier script still
-  # shutting down) can never share one.
+  # shutting down) can never share one. It never resets: a reset after the last
+  # client leaves (the readiness check below, a finished xdotool) refuses the
+  # connections that arrive meanwhile.
   : >"$WORK/display"
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp "$@" 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 "$screen" -nolisten tcp "$@" 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 1 100); do
     number="$(tr -dc '0-9' <"$WORK/display")"
