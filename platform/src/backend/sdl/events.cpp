@@ -1,0 +1,165 @@
+// The real backend's events: SDL events turned into the platform's, the
+// joystick in use, and the relative mouse.
+#include <SDL.h>
+
+#include "backend/sdl/keymap.h"
+
+#include "backend/sdl/sdl_backend.h"
+
+namespace platform::sdl {
+
+bool SdlBackend::PollEvent(Event& event) {
+  if (ReportGoneWindow(event)) return true;
+  if (reopenJoystick_) {
+    // The joystick in use went away: take the next one attached, if any.
+    reopenJoystick_ = false;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+      if (OpenJoystick(i, event)) return true;
+  }
+  SDL_Event e;
+  while (SDL_PollEvent(&e))
+    if (Convert(e, event)) return true;
+  return ReportGoneWindow(event);
+}
+
+bool SdlBackend::WaitEvent(Event& event, uint32_t timeoutMs) {
+  SDL_Event e;
+  uint64_t until = SDL_GetTicks64() + timeoutMs;
+  for (;;) {
+    uint64_t now = SDL_GetTicks64();
+    if (now >= until) return false;
+    if (ReportGoneWindow(event)) return true;
+    if (!SDL_WaitEventTimeout(&e, static_cast<int>(until - now))) return ReportGoneWindow(event);
+    if (Convert(e, event)) return true;
+  }
+}
+
+bool SdlBackend::EventsCanArrive() { return true; }
+
+void SdlBackend::SetRelativeMouse(bool enabled) { SDL_SetRelativeMouseMode(enabled ? SDL_TRUE : SDL_FALSE); }
+
+// Opens the joystick at a device index, as a game controller when SDL knows
+// its layout, and describes it in out.
+bool SdlBackend::OpenJoystick(int index, Event& out) {
+  if (SDL_IsGameController(index)) {
+    controller_ = SDL_GameControllerOpen(index);
+    if (controller_) joystick_ = SDL_GameControllerGetJoystick(controller_);
+  }
+  if (!joystick_) joystick_ = SDL_JoystickOpen(index);
+  if (!joystick_) return false;
+  out = Event{};
+  out.type = Event::Type::JoystickAdded;
+  const char* name = controller_ ? SDL_GameControllerName(controller_) : SDL_JoystickName(joystick_);
+  out.joystickName = name ? name : "Joystick";
+  out.gamepad = controller_ != nullptr;
+  out.joystickAxes = controller_ ? SDL_CONTROLLER_AXIS_MAX : SDL_JoystickNumAxes(joystick_);
+  out.joystickButtons = controller_ ? SDL_CONTROLLER_BUTTON_MAX : SDL_JoystickNumButtons(joystick_);
+  return true;
+}
+
+void SdlBackend::CloseJoystick() {
+  if (controller_) {
+    SDL_GameControllerClose(controller_);  // closes its joystick too
+  } else if (joystick_) {
+    SDL_JoystickClose(joystick_);
+  }
+  controller_ = nullptr;
+  joystick_ = nullptr;
+}
+
+// Turns an SDL event into a backend event; false for events nobody needs.
+bool SdlBackend::Convert(const SDL_Event& e, Event& out) {
+  out = Event{};
+  switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      out.type = e.type == SDL_KEYDOWN ? Event::Type::KeyDown : Event::Type::KeyUp;
+      out.window = e.key.windowID;
+      out.scanCode = DirectInputScanCode(e.key.keysym.scancode);
+      out.repeat = e.key.repeat != 0;
+      return out.scanCode != 0;
+    case SDL_MOUSEMOTION:
+      out.type = Event::Type::MouseMotion;
+      out.window = e.motion.windowID;
+      out.x = e.motion.x;
+      out.y = e.motion.y;
+      out.dx = e.motion.xrel;
+      out.dy = e.motion.yrel;
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      out.type = Event::Type::MouseButton;
+      out.window = e.button.windowID;
+      int b = e.button.button;
+      out.button = b == SDL_BUTTON_LEFT ? 0 : b == SDL_BUTTON_RIGHT ? 1 : b == SDL_BUTTON_MIDDLE ? 2 : 3;
+      out.pressed = e.type == SDL_MOUSEBUTTONDOWN;
+      return b <= SDL_BUTTON_X1;
+    }
+    case SDL_MOUSEWHEEL:
+      out.type = Event::Type::MouseWheel;
+      out.window = e.wheel.windowID;
+      out.dy = e.wheel.y;
+      return true;
+    case SDL_JOYDEVICEADDED:
+      return !joystick_ && OpenJoystick(e.jdevice.which, out);
+    case SDL_JOYDEVICEREMOVED:
+      if (joystick_ && SDL_JoystickInstanceID(joystick_) == e.jdevice.which) {
+        CloseJoystick();
+        reopenJoystick_ = true;
+        out.type = Event::Type::JoystickRemoved;
+        return true;
+      }
+      return false;
+    case SDL_JOYAXISMOTION:
+      if (controller_ || !joystick_ || e.jaxis.which != SDL_JoystickInstanceID(joystick_)) return false;
+      out.type = Event::Type::JoystickAxis;
+      out.axis = e.jaxis.axis;
+      out.value = e.jaxis.value;
+      return true;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+      if (controller_ || !joystick_ || e.jbutton.which != SDL_JoystickInstanceID(joystick_)) return false;
+      out.type = Event::Type::JoystickButton;
+      out.button = e.jbutton.button;
+      out.pressed = e.type == SDL_JOYBUTTONDOWN;
+      return true;
+    // A game controller reports in its standard layout: left stick X and Y
+    // first, then the right stick and the triggers; buttons A, B, X, Y, ...
+    case SDL_CONTROLLERAXISMOTION:
+      if (!controller_ || e.caxis.which != SDL_JoystickInstanceID(joystick_)) return false;
+      out.type = Event::Type::JoystickAxis;
+      out.axis = e.caxis.axis;
+      out.value = e.caxis.value;
+      return true;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      if (!controller_ || e.cbutton.which != SDL_JoystickInstanceID(joystick_)) return false;
+      out.type = Event::Type::JoystickButton;
+      out.button = e.cbutton.button;
+      out.pressed = e.type == SDL_CONTROLLERBUTTONDOWN;
+      return true;
+    case SDL_WINDOWEVENT:
+      out.window = e.window.windowID;
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+          out.type = Event::Type::CloseRequest;
+          return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          out.type = Event::Type::FocusGained;
+          return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          out.type = Event::Type::FocusLost;
+          return true;
+        default:
+          return false;
+      }
+    case SDL_QUIT:
+      // SDL reports the last window's close as its own quit event too; the
+      // window event above already carries it.
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace platform::sdl

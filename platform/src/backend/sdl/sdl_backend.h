@@ -1,0 +1,126 @@
+// The real backend: SDL2 windows, events, message boxes, presentation and
+// audio. One class behind the seam, its members spread over one file per
+// concern: sdl_backend.cpp (start, clock), windows.cpp, present.cpp,
+// events.cpp, dialogs.cpp and audio.cpp.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "backend/backend.h"
+
+namespace platform::sdl {
+
+using backend::Event;
+using backend::WindowId;
+
+struct Window {
+  SDL_Window* window = nullptr;
+  // Frames go to the window's own framebuffer (SDL_GetWindowSurface), scaled
+  // here; the renderer serves only where that framebuffer cannot be had.
+  bool useRenderer = false;
+  SDL_Rect shown{0, 0, 0, 0};  // where the last frame went in the framebuffer
+  SDL_Surface* lastSurface = nullptr;
+  // The frame's pixels wrapped as an SDL surface, kept while the frame keeps
+  // its memory and size, so that SDL's blit mapping is made once, not per frame.
+  SDL_Surface* picture = nullptr;
+  int scaledFrom = 0;             // frame width the column map was made for
+  std::vector<int> columns;       // source column of each shown column
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int textureWidth = 0;
+  int textureHeight = 0;
+  bool fullScreen = false;
+  SDL_Rect windowed{0, 0, 0, 0};  // position and size before going full-screen
+  unsigned long x11Window = 0;    // the X window under it, on X11
+  // Destroyed from outside (the window system took it away): nothing is drawn
+  // into it any more, and its close has been reported.
+  bool gone = false;
+};
+
+class SdlBackend final : public backend::Backend {
+ public:
+  SdlBackend();
+  ~SdlBackend() override;
+
+  // sdl_backend.cpp
+  uint32_t Milliseconds() override;
+  void Sleep(uint32_t ms) override;
+  void ClockPolled(uint32_t repeats) override;
+
+  // events.cpp
+  bool PollEvent(Event& event) override;
+  bool WaitEvent(Event& event, uint32_t timeoutMs) override;
+  bool EventsCanArrive() override;
+  void SetRelativeMouse(bool enabled) override;
+
+  // windows.cpp
+  WindowId CreateWindow(const std::string& title, int w, int h, bool visible) override;
+  void DestroyWindow(WindowId id) override;
+  void SetWindowTitle(WindowId id, const std::string& title) override;
+  void SetWindowIcon(WindowId id, const uint32_t* argb, int width, int height) override;
+  void SetWindowClientSize(WindowId id, int width, int height) override;
+  void ShowWindow(WindowId id, bool visible) override;
+  void SetCursorVisible(WindowId, bool visible) override;
+  bool HasFocus(WindowId id) override;
+  void DesktopSize(int& width, int& height) override;
+  void SetFullScreen(WindowId id, bool fullScreen) override;
+
+  // dialogs.cpp
+  int MessageBox(WindowId owner, const std::string& text, const std::string& caption, unsigned type) override;
+
+  // present.cpp
+  void Present(WindowId id, const backend::Frame& frame) override;
+
+  // audio.cpp
+  bool OpenAudio(const backend::AudioSpec& wanted, backend::AudioCallback callback, void* user,
+                 backend::AudioSpec& obtained) override;
+  void CloseAudio() override;
+  void LockAudio() override;
+  void UnlockAudio() override;
+
+ private:
+  bool StartVideo();
+
+  // windows.cpp
+  Window* Find(WindowId id);
+  bool ReportGoneWindow(Event& out);
+  static void Destroy(Window& w);
+
+  // dialogs.cpp
+  static void GiveBackFocus(Window& w);
+
+  // present.cpp
+  static bool EnsureRenderer(Window& w);
+  bool PresentToFramebuffer(Window& w, const backend::Frame& frame);
+  static SDL_Surface* Picture(Window& w, const backend::Frame& frame);
+  static void ScaleNearest(Window& w, const backend::Frame& frame, SDL_Surface* target, const SDL_Rect& place);
+
+  // events.cpp
+  bool OpenJoystick(int index, Event& out);
+  void CloseJoystick();
+  bool Convert(const SDL_Event& e, Event& out);
+
+  // audio.cpp
+  static void QuietAlsa();
+  static void SilentAlsaError(const char*, int, const char*, int, const char*, ...);
+  static void AudioThunk(void* self, Uint8* stream, int bytes);
+
+  uint64_t start_ = 0;
+  bool x11_ = false;
+  std::string videoProblem_;
+  std::map<WindowId, Window> windows_;
+  SDL_Joystick* joystick_ = nullptr;
+  SDL_GameController* controller_ = nullptr;
+  bool reopenJoystick_ = false;
+  SDL_AudioDeviceID audioDevice_ = 0;
+  int audioChannels_ = 2;
+  backend::AudioCallback callback_ = nullptr;
+  void* callbackUser_ = nullptr;
+};
+
+}  // namespace platform::sdl
