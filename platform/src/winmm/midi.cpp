@@ -118,18 +118,23 @@ bool ParseSong(const uint8_t* data, size_t size, Song& song) {
   if (!data) return false;
   // RIFF MIDI: the file sits in the "data" chunk of a "RMID" form.
   if (size >= 12 && memcmp(data, "RIFF", 4) == 0 && memcmp(data + 8, "RMID", 4) == 0) {
+    // Chunks are padded to an even length. A last chunk of odd length may
+    // lack its pad byte, so the next chunk's place is capped at the end of the
+    // bytes: at never passes size, and size - at cannot wrap.
     size_t at = 12;
     const uint8_t* inner = nullptr;
     size_t innerSize = 0;
     while (size - at >= 8) {
       uint32_t length = Le32(data + at + 4);
+      size_t available = size - at - 8;
       if (memcmp(data + at, "data", 4) == 0) {
         inner = data + at + 8;
-        innerSize = std::min<size_t>(length, size - at - 8);
+        innerSize = std::min<size_t>(length, available);
         break;
       }
-      if (length > size - at - 8) return false;
-      at += 8 + length + (length & 1);
+      if (length > available) return false;
+      at += 8 + static_cast<size_t>(length);
+      if ((length & 1) && at < size) ++at;
     }
     if (!inner) return false;
     data = inner;
