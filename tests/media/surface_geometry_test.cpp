@@ -9,9 +9,11 @@
 #include <memory>
 #include <string>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <vector>
 
+#include "media/effect_pixels.h"
 #include "media/screen.h"
 #include "media/surface.h"
 #include "surface_fixture.h"
@@ -143,7 +145,6 @@ TEST_F(GeometryTest, MirroredCopiesWithNothingLeftFailAndDrawNothing) {
   } cases[] = {
       {"right of the destination", kDstW, 0, {0, 0, 10, 10}, {0, 0, kDstW, kDstH}},
       {"above it", 0, -10, {0, 0, 10, 10}, {0, 0, kDstW, kDstH}},
-      {"empty source", 5, 5, {4, 0, 4, 10}, {0, 0, kDstW, kDstH}},
       {"inverted source", 5, 5, {0, 9, 10, 2}, {0, 0, kDstW, kDstH}},
       {"source off its surface", 5, 5, {20, 20, 30, 30}, {0, 0, kDstW, kDstH}},
       {"inverted destination ClipRect", 5, 5, {0, 0, 10, 10}, {60, 0, 40, kDstH}},
@@ -159,6 +160,149 @@ TEST_F(GeometryTest, MirroredCopiesWithNothingLeftFailAndDrawNothing) {
       EXPECT_EQ(source->DrawMirroredVKeyedClipped(destination.get(), c.x, c.y, c.source), E_FAIL) << c.name;
       std::vector<uint32_t> after = ReadPixels(*destination, 16);
       EXPECT_EQ(std::count(after.begin(), after.end(), kBackground), kDstW * kDstH) << c.name;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The colour key in every pixel format
+// ---------------------------------------------------------------------------
+
+// Which pixels a key hides, worked out by hand from the rule: the whole pixel
+// is compared with the key in 8, 15 and 16 bits, the low 24 bits in 24 and 32,
+// and the key is taken as it is.
+struct KeyCase {
+  const char* name;
+  int format;
+  uint32_t key;
+  uint32_t pixels[4];
+  bool hidden[4];
+  uint32_t background;
+};
+
+const KeyCase kKeyCases[] = {
+    {"8 bits", 8, 0xAB, {0xAB, 0xAC, 0x2B, 0x01}, {true, false, false, false}, 0x55},
+    {"8 bits, key above a byte", 8, 0x1AB, {0xAB, 0xAC, 0x2B, 0x01}, {false, false, false, false}, 0x55},
+    {"5-5-5, bit 15 set on a pixel", 15, 0x00AB, {0x00AB, 0x80AB, 0x00AC, 0x7C00}, {true, false, false, false},
+     0x7FFF},
+    {"5-5-5, bit 15 set on the key", 15, 0x80AB, {0x80AB, 0x00AB, 0x00AC, 0x7C00}, {true, false, false, false},
+     0x7FFF},
+    {"5-6-5", 16, 0xF81F, {0xF81F, 0x781F, 0xF81E, 0x0000}, {true, false, false, false}, 0xFFFF},
+    {"5-6-5, key above 16 bits", 16, 0x1F81F, {0xF81F, 0x781F, 0xF81E, 0x0000}, {false, false, false, false},
+     0xFFFF},
+    {"24 bits", 24, 0x123456, {0x123456, 0x123457, 0x923456, 0x000000}, {true, false, false, false}, 0xFFFFFF},
+    {"24 bits, key with byte 3", 24, 0xFF123456, {0x123456, 0x123457, 0x923456, 0x000000},
+     {false, false, false, false}, 0xFFFFFF},
+    {"32 bits, byte 3 of the pixel does not count", 32, 0x00123456,
+     {0x00123456, 0xFF123456, 0x00123457, 0x80000000}, {true, true, false, false}, 0x00FFFFFF},
+    {"32 bits, key with byte 3", 32, 0xFF123456, {0xFF123456, 0x00123456, 0x00123457, 0x80000000},
+     {false, false, false, false}, 0x00FFFFFF},
+};
+
+// A 37 x 3 source: rows that reach every step of the vector loops (16 and 8
+// pixels) and a tail. Its pixel (x, y) is one of the case's four values.
+constexpr int kKeyW = 37, kKeyH = 3;
+int KeyPixelIndex(int x, int y) { return (x + 2 * y + x / 5) % 4; }
+
+class KeyFormatsTest : public surface_test::SurfaceTest {
+ protected:
+  bool Make(const KeyCase& c) {
+    if (!screen && !Display(16)) return false;
+    DDPIXELFORMAT f = surface_test::FormatOfDepth(c.format);
+    source = std::make_unique<Surface>();
+    destination = std::make_unique<Surface>();
+    if (!surface_test::MakeWithFormat(*source, screen.get(), kKeyW, kKeyH, &f) ||
+        !surface_test::MakeWithFormat(*destination, screen.get(), kKeyW + 3, kKeyH + 1, &f))
+      return false;
+    if (source->SetColorKey(c.key) != DD_OK) return false;
+    return WritePixels(*source, Depth(c), [&](int x, int y) { return c.pixels[KeyPixelIndex(x, y)]; }) && Clear(c);
+  }
+  bool Clear(const KeyCase& c) {
+    return WritePixels(*destination, Depth(c), [&](int, int) { return c.background; });
+  }
+  static int Depth(const KeyCase& c) { return c.format == 15 ? 16 : c.format; }
+  // The visible bits: byte 3 of a 32-bit pixel is not colour.
+  static uint32_t Visible(const KeyCase& c, uint32_t v) { return c.format == 32 ? v & 0xFFFFFF : v; }
+
+  std::unique_ptr<Surface> source, destination;
+};
+
+TEST_F(KeyFormatsTest, MirroredKeyedCopiesHideTheSamePixelsOnBothPaths) {
+  const RECT all = {0, 0, kKeyW, kKeyH};
+  for (const KeyCase& c : kKeyCases) {
+    ASSERT_TRUE(Make(c)) << c.name;
+    for (bool vertical : {false, true}) {
+      for (bool refuse : {false, true}) {
+        SCOPED_TRACE(std::string(c.name) + (vertical ? ", up-down" : ", left-right") +
+                     (refuse ? ", drawn by pixels" : ", mirrored by the display"));
+        headless::RefuseMirroring(refuse);
+        ASSERT_TRUE(Clear(c));
+        HRESULT hr = vertical ? source->DrawMirroredVKeyedClipped(destination.get(), 1, 0, all)
+                              : source->DrawMirroredHKeyedClipped(destination.get(), 1, 0, all);
+        ASSERT_EQ(hr, DD_OK);
+        std::vector<uint32_t> shown = ReadPixels(*destination, Depth(c));
+        const int w = kKeyW + 3;
+        for (int y = 0; y < kKeyH + 1; ++y)
+          for (int x = 0; x < w; ++x) {
+            uint32_t want = c.background;
+            if (x >= 1 && x < 1 + kKeyW && y < kKeyH) {
+              int sx = vertical ? x - 1 : kKeyW - 1 - (x - 1);
+              int sy = vertical ? kKeyH - 1 - y : y;
+              int i = KeyPixelIndex(sx, sy);
+              if (!c.hidden[i]) want = c.pixels[i];
+            }
+            ASSERT_EQ(Visible(c, shown[static_cast<size_t>(y) * w + x]), Visible(c, want)) << "at " << x << ", " << y;
+          }
+      }
+    }
+  }
+}
+
+// Every copy that tests the key, through the platform or on locked pixels,
+// leaves the same destination pixels alone. The pixel-level effects have no
+// path in 8 bits and are left out there; each changes a pixel it draws on (a
+// background of all channels full cannot be a half blend, a copy, black, or
+// a half of anything).
+TEST_F(KeyFormatsTest, EveryKeyedCopyHidesThePixelsTheRuleHides) {
+  const RECT all = {0, 0, kKeyW, kKeyH};
+  struct Path {
+    const char* name;
+    bool effect;
+    HRESULT expected;
+    std::function<HRESULT(Surface&, Surface*)> draw;
+  } paths[] = {
+      {"DrawFastKeyedClipped", false, DD_OK, [&](Surface& s, Surface* d) { return s.DrawFastKeyedClipped(d, 1, 0, all); }},
+      {"DrawAlphaMasked without a mask", false, E_FAIL,
+       [&](Surface& s, Surface* d) { return s.DrawAlphaMasked(d, 1, 0, all); }},
+      {"DrawZoomedKeyed 1", false, DD_OK, [&](Surface& s, Surface* d) { return s.DrawZoomedKeyed(d, 1, 0, all, 1.0f); }},
+      {"DrawResizedKeyed to its size", false, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawResizedKeyed(d, 1, 0, all, kKeyW, kKeyH); }},
+      {"DrawBlendKeyed 0", true, DD_OK, [&](Surface& s, Surface* d) { return s.DrawBlendKeyed(d, 1, 0, all, 0); }},
+      {"DrawHalfBlendKeyed", true, DD_OK, [&](Surface& s, Surface* d) { return s.DrawHalfBlendKeyed(d, 1, 0, all); }},
+      {"DrawShadow 0", true, DD_OK, [&](Surface& s, Surface* d) { return s.DrawShadow(d, 1, 0, all, 0); }},
+      {"DrawShadowHalf", true, DD_OK, [&](Surface& s, Surface* d) { return s.DrawShadowHalf(d, 1, 0, all); }},
+  };
+  for (const KeyCase& c : kKeyCases) {
+    ASSERT_TRUE(Make(c)) << c.name;
+    for (const Path& p : paths) {
+      if (p.effect && c.format == 8) continue;
+      for (bool avx2 : {true, false}) {
+        SCOPED_TRACE(std::string(c.name) + ", " + p.name + (avx2 ? "" : ", 128-bit loops"));
+        bool was = effects::UseAvx2(avx2);
+        ASSERT_TRUE(Clear(c));
+        HRESULT hr = p.draw(*source, destination.get());
+        effects::UseAvx2(was);
+        ASSERT_EQ(hr, p.expected);
+        std::vector<uint32_t> shown = ReadPixels(*destination, Depth(c));
+        const int w = kKeyW + 3;
+        for (int y = 0; y < kKeyH + 1; ++y)
+          for (int x = 0; x < w; ++x) {
+            bool under = x >= 1 && x < 1 + kKeyW && y < kKeyH;
+            bool drawn = under && !c.hidden[KeyPixelIndex(x - 1, y)];
+            uint32_t v = Visible(c, shown[static_cast<size_t>(y) * w + x]);
+            ASSERT_EQ(v != Visible(c, c.background), drawn) << "at " << x << ", " << y;
+          }
+      }
     }
   }
 }
@@ -208,11 +352,19 @@ TEST_F(GeometryTest, ZoomedAndResizedCopiesGrowAboutTheCentre) {
   }
 }
 
-TEST_F(GeometryTest, ZoomedCopiesShrinkAboutTheCentreWithSinglePrecisionWidths) {
+TEST_F(GeometryTest, ZoomedCopiesCentreOnTheUntruncatedSinglePrecisionWidth) {
+  // left = trunc(x + w / 2 - (w * f as a float) / 2), right = left +
+  // trunc(w * f as a float); top and bottom the same in double precision.
   // Factor 0.5 of 10 x 10 at (100, 100): (102, 102) to (107, 107), every
-  // second source pixel. Factor 0.3 of 10 x 12 at (20, 30): width
-  // trunc(10 * 0.3f) = 3, left trunc(25 - 1.5) = 23;
-  // height trunc(12 * 0.3) = 3, top trunc(36 - 1.8) = 34.
+  // second source pixel. Where w * f is not whole the left edge differs from
+  // one centred on the truncated width:
+  // - 1.25 at (100, 100): 105 - 6.25 = 98.75, width 12: (98, 98, 110, 110);
+  // - 0.25 at (50, 40): 55 - 1.25 = 53.75, width 2: (53, 43, 55, 45);
+  // - 1.5 of 5 x 2 at (7, 9): 9.5 - 3.75 = 5.75, width 7; 10 - 1.5 = 8.5,
+  //   height 3: (5, 8, 12, 11);
+  // - 0.7f (0.699999988) at (100, 100): as a float 10 * 0.7f rounds to 7.0,
+  //   left 105 - 3.5 = 101.5, right 108; in double 6.99999988, top
+  //   trunc(101.50000006) = 101, height 6: (101, 101, 108, 107).
   struct Case {
     float factor;
     int32_t x, y;
@@ -220,7 +372,10 @@ TEST_F(GeometryTest, ZoomedCopiesShrinkAboutTheCentreWithSinglePrecisionWidths) 
     RECT filled;
   } cases[] = {
       {0.5f, 100, 100, {0, 0, 10, 10}, {102, 102, 107, 107}},
-      {0.3f, 20, 30, {0, 0, 10, 12}, {23, 34, 26, 37}},
+      {1.25f, 100, 100, {0, 0, 10, 10}, {98, 98, 110, 110}},
+      {0.25f, 50, 40, {0, 0, 10, 10}, {53, 43, 55, 45}},
+      {1.5f, 7, 9, {3, 4, 8, 6}, {5, 8, 12, 11}},
+      {0.7f, 100, 100, {0, 0, 10, 10}, {101, 101, 108, 107}},
       {1.0f, 7, 9, {3, 4, 8, 6}, {7, 9, 12, 11}},
   };
   for (const Case& c : cases) {
@@ -238,6 +393,64 @@ TEST_F(GeometryTest, ZoomedCopiesShrinkAboutTheCentreWithSinglePrecisionWidths) 
     }
     if (c.factor == 1.0f) {
       EXPECT_EQ(At(shown, 7, 9), SourceValue(3, 4));
+    }
+    if (c.factor == 1.25f) {
+      // 12 columns from 10, nearest centres: i = 0 shows floor(10 / 24) = 0,
+      // i = 11 shows floor(230 / 24) = 9.
+      EXPECT_EQ(At(shown, 98, 98), SourceValue(0, 0));
+      EXPECT_EQ(At(shown, 109, 109), SourceValue(9, 9));
+    }
+  }
+}
+
+TEST_F(GeometryTest, AZoomedCopyCutToOneColumnAtTheEdgeStillDraws) {
+  // Factor 0.25 of 10 x 10 at (50, 40) fills (53, 43, 55, 45); a ClipRect
+  // ending at column 54 cuts its right side by 1, which moves the source's
+  // right edge by trunc(-1 / 0.25) = -4: source (0, 0, 6, 10) onto
+  // (53, 43, 54, 45). One column from 6 shows source column
+  // floor(1 * 6 / 2) = 3; two rows from 10 show rows floor(10 / 4) = 2 and
+  // floor(30 / 4) = 7, and row 7 is the key.
+  for (bool keyed : {false, true}) {
+    SCOPED_TRACE(keyed ? "keyed" : "plain");
+    destination->SetClipRect(RECT{0, 0, 54, kDstH});
+    Clear();
+    const RECT tenByTen = {0, 0, 10, 10};
+    HRESULT hr = keyed ? source->DrawZoomedKeyed(destination.get(), 50, 40, tenByTen, 0.25f)
+                       : source->DrawZoomed(destination.get(), 50, 40, tenByTen, 0.25f);
+    ASSERT_EQ(hr, DD_OK);
+    std::vector<uint32_t> shown = ReadPixels(*destination, 16);
+    EXPECT_EQ(At(shown, 53, 43), SourceValue(3, 2));
+    EXPECT_EQ(At(shown, 53, 44), keyed ? kBackground : kKey);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), kBackground), kDstW * kDstH - (keyed ? 1 : 2));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Empty rectangles
+// ---------------------------------------------------------------------------
+
+TEST_F(GeometryTest, EmptyRectanglesInsideBothSurfacesDrawNothing) {
+  // A source rectangle of zero width or height inside its ClipRect, at a point
+  // inside the destination, passes the clipping: the mirrored copies succeed
+  // with nothing to draw; the zoomed and resized ones hand it to the platform,
+  // which refuses an empty rectangle with DDERR_INVALIDRECT.
+  const RECT empties[] = {{4, 0, 4, 10}, {0, 5, 10, 5}, {3, 3, 3, 3}};
+  for (const RECT& r : empties) {
+    SCOPED_TRACE(std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+                 std::to_string(r.bottom));
+    for (bool refuse : {false, true}) {
+      headless::RefuseMirroring(refuse);
+      Clear();
+      EXPECT_EQ(source->DrawMirroredHClipped(destination.get(), 5, 5, r), DD_OK);
+      EXPECT_EQ(source->DrawMirroredHKeyedClipped(destination.get(), 5, 5, r), DD_OK);
+      EXPECT_EQ(source->DrawMirroredVClipped(destination.get(), 5, 5, r), DD_OK);
+      EXPECT_EQ(source->DrawMirroredVKeyedClipped(destination.get(), 5, 5, r), DD_OK);
+      EXPECT_EQ(source->DrawZoomed(destination.get(), 5, 5, r, 2.0f), DDERR_INVALIDRECT);
+      EXPECT_EQ(source->DrawZoomedKeyed(destination.get(), 5, 5, r, 0.5f), DDERR_INVALIDRECT);
+      EXPECT_EQ(source->DrawResized(destination.get(), 5, 5, r, 20, 20), DDERR_INVALIDRECT);
+      EXPECT_EQ(source->DrawResizedKeyed(destination.get(), 5, 5, r, 3, 7), DDERR_INVALIDRECT);
+      std::vector<uint32_t> after = ReadPixels(*destination, 16);
+      EXPECT_EQ(std::count(after.begin(), after.end(), kBackground), kDstW * kDstH);
     }
   }
 }

@@ -14,6 +14,17 @@ constexpr DWORD kBltFlags = DDBLT_WAIT | DDBLT_ASYNC | DDBLT_KEYSRC | DDBLT_KEYS
                             DDBLT_COLORFILL | DDBLT_ROP;
 constexpr DWORD kSrcCopy = 0x00CC0020;
 
+// A source colour key for a copy from a surface of the given format. It is
+// compared with the whole pixel in 8, 15 and 16 bits (bit 15 of a 5-5-5
+// pixel included) and with the colour bits, the low 24 for the usual
+// layouts, in 24 and 32. The key's values are taken as they are, so a key
+// with bits outside the compared ones matches no pixel.
+pixels::Key SourceKey(const DDCOLORKEY& key, const PixelFormat& format) {
+  int bytes = format.BytesPerPixel();
+  uint32_t mask = bytes == 1 ? 0xFFu : bytes == 2 ? 0xFFFFu : format.ColorBits();
+  return {key.dwColorSpaceLowValue, std::max(key.dwColorSpaceLowValue, key.dwColorSpaceHighValue), mask};
+}
+
 // Fills map with the source positions of destination positions [from, to) of
 // the run d0..d0+dw, mirrored when asked, and trims both ends to positions
 // whose source lies in [0, limit). Returns the first kept destination position
@@ -117,15 +128,12 @@ HRESULT Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE4 source, LPRECT source
 
   pixels::Key key;
   const pixels::Key* keyed = nullptr;
-  uint32_t mask = src->format_.ColorBits();
   if (flags & DDBLT_KEYSRCOVERRIDE) {
-    key = {fx->ddckSrcColorkey.dwColorSpaceLowValue & mask,
-           std::max(fx->ddckSrcColorkey.dwColorSpaceLowValue, fx->ddckSrcColorkey.dwColorSpaceHighValue) & mask,
-           mask};
+    key = SourceKey(fx->ddckSrcColorkey, src->format_);
     keyed = &key;
   } else if ((flags & DDBLT_KEYSRC) && src->hasKey_) {
     // A source without a colour key is copied whole.
-    key = {src->key_.dwColorSpaceLowValue & mask, src->key_.dwColorSpaceHighValue & mask, mask};
+    key = SourceKey(src->key_, src->format_);
     keyed = &key;
   }
   return CopyFrom(dest, src, from, mirrorX, mirrorY, keyed);
@@ -148,8 +156,7 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 source, LPRECT s
   pixels::Key key;
   const pixels::Key* keyed = nullptr;
   if ((trans & DDBLTFAST_SRCCOLORKEY) && src->hasKey_) {
-    uint32_t mask = src->format_.ColorBits();
-    key = {src->key_.dwColorSpaceLowValue & mask, src->key_.dwColorSpaceHighValue & mask, mask};
+    key = SourceKey(src->key_, src->format_);
     keyed = &key;
   }
   return CopyFrom(dest, src, from, false, false, keyed);
