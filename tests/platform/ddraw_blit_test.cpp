@@ -104,16 +104,30 @@ TEST_P(BlitFormats, StretchedKeyedCopyLeavesKeyedPixels) {
 
 INSTANTIATE_TEST_SUITE_P(Depths, BlitFormats, ::testing::Values(8, 15, 16, 24, 32));
 
-TEST_F(DDrawTest, KeyIgnoresTheBitsOutsideTheColours) {
-  // 32 bits: the top byte is not colour; a key taken with it still matches.
+TEST_F(DDrawTest, KeyComparesTheColourBitsOfThePixelWithTheWholeKey) {
+  // 32 bits: the pixel's top byte is not colour and is not compared, so a
+  // pixel with it set is hidden by the key of its colours, and a key with it
+  // set matches no pixel.
   auto* src = Make(2, 1, 32);
   auto* dst = Make(2, 1, 32);
-  Put(src, 0, 0, 0x00123456);
+  Put(src, 0, 0, 0xFF123456);
   Put(src, 1, 0, 0x00ABCDEF);
-  SetKey(src, 0xFF123456u, 0xFF123456u);
+  SetKey(src, 0x00123456u, 0x00123456u);
   ASSERT_EQ(dst->BltFast(0, 0, src, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
   EXPECT_EQ(Get(dst, 0, 0), 0u);
   EXPECT_EQ(Get(dst, 1, 0), 0x00ABCDEFu);
+  SetKey(src, 0xFF123456u, 0xFF123456u);
+  ASSERT_EQ(dst->BltFast(0, 0, src, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+  EXPECT_EQ(Get(dst, 0, 0), 0xFF123456u);
+  // 5-5-5: bit 15 is compared like the colour bits.
+  auto* src16 = Make(2, 1, 15);
+  auto* dst16 = Make(2, 1, 15);
+  Put(src16, 0, 0, 0x80AB);
+  Put(src16, 1, 0, 0x00AB);
+  SetKey(src16, 0x00AB, 0x00AB);
+  ASSERT_EQ(dst16->BltFast(0, 0, src16, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+  EXPECT_EQ(Get(dst16, 0, 0), 0x80ABu);
+  EXPECT_EQ(Get(dst16, 1, 0), 0u);
 }
 
 TEST_F(DDrawTest, KeyedCopyWithoutAKeyCopiesEverything) {
