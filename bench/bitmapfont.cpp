@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing a 30-character line of text every frame: the bitmap font's keyed
 // string drawing (one fast rectangle copy per character from the glyph atlas)
 // against SDL_ttf's solid renderer (render the line into a new 8-bit surface,

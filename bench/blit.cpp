@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Copies and fills of our DirectDraw surfaces beside the same work done by SDL2
 // and pixman, on an 800 x 600 16-bit (5-6-5) surface, in one run. After the
 // usual report a table gives our time over the fastest peer's for each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The effect copies of our Surfaces beside the same visible work done by SDL2
 // and pixman, on 800 x 600 surfaces in 16 bits (5-6-5) and 32 bits (x8r8g8b8),
 // in one run. The peers: SDL2 blits with an alpha modulation (level blends),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file fontconfig picks for a family name, for the peers that open a
 // TrueType face themselves (SDL_ttf); empty when nothing matches.
 #pragma once

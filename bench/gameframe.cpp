@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One frame of the game without the wait for the vertical blank and the
 // presentation: speed-up test, clearing the back buffer, the background copy,
 // the rules, the ball and both paddles drawn colour-keyed, and the two score

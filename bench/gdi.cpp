@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GDI's per-frame and loading work beside its peers, in the same run:
 // - one line of text (the frame-rate line) onto an 800 x 600 16-bit picture:
 //   TextOutA against SDL_ttf's solid renderer (render, blit, free);

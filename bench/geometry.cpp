@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mirrored, zoomed and resized copies of the media layer's Surface, on an
 // 800 x 600 16-bit (5-6-5) display, in one run with their yardsticks:
 //  - the mirrored copies (left-right, up-down, keyed) beside our own plain

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mixer's cost: one second of 44.1 kHz stereo output with 4 and with 32
 // looping sound buffers of assorted formats and rates playing (every voice is
 // resampled, panned and summed). "share_of_realtime" is the time taken per

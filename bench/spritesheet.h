@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A 16-bit picture of sprites on a keyed background, as the copy benchmarks
 // draw it: runs of the key and of colours, about half of each, as a sheet of
 // sprites looks. The seed picks the runs.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installation (GNUInstallDirs, relocatable) and the Debian package.
 #
 # Component "game": the rallex program with its pictures and sounds, a rallex

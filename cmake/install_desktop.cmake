@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Writes rallex.desktop at install time with the absolute paths of the install
 # prefix in force then. Set by the caller: RALLEX_DESKTOP_TEMPLATE and the
 # directories RALLEX_APPLICATIONSDIR, RALLEX_GAMEDATADIR and RALLEX_GAMESDIR

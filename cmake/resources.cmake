@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # rallex_add_resources(TARGET NAME TYPE FILE [NAME TYPE FILE ...])
 # Compiles files into TARGET as program resources that FindResourceA finds by
 # name and type. TYPE is a platform type (RT_BITMAP, RT_ICON, RT_RCDATA, ...) or a

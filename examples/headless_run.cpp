@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sprite_headless: the sprite example on the headless backend, with the user's
 // part played by a script on the virtual clock. After the program has ended it
 // reports what the last frame showed and what was heard, for a test to judge:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sprite: a small program on the Rallex media layer. It opens a 640 x 480
 // window, loads a picture (sprite.bmp, magenta at its top-left pixel is
 // transparent) and a sound (click.wav) from the working directory, moves the

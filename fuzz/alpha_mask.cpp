@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Alpha-mask reader on arbitrary bytes. The first two bytes choose the size of
 // the image the mask is read for, so that matching headers are reached.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes loading a bitmap file: LoadImageA with LR_LOADFROMFILE on the input
 // written to a temporary file, then a copy of the loaded bitmap onto a 16-bit
 // surface through a memory DC.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the bitmap reader on an in-memory buffer, as a program resource gives
 // it (a packed DIB or a whole file), and StretchDIBits with a header taken from
 // the input and bits of the size that header describes.

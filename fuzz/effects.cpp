@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every effect copy driven with arbitrary surfaces and arguments: pixel formats
 // (source and destination chosen apart, so mismatched pairs come up), sizes,
 // clip rectangles (also ones set straight into the public field, past the

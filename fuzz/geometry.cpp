@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mirrored, zoomed and resized copies with arbitrary points, source rectangles,
 // clipping rectangles, factors and sizes (near the 32-bit limits too). Besides
 // the sanitizers' checks on every read and write, each run checks that no

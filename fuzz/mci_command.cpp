@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the MCI command interpreter and the MIDI file reader behind it. The
 // input is command lines, then a NUL, then the bytes of the file fuzz.mid that
 // the commands may open. Each input ends with "close all".

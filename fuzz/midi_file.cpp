@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the MIDI file reader with the input as a file, bare or in a RIFF
 // "RMID" form. The input is also wrapped in an RMID form's "data" chunk and
 // read again: the two readings must agree. What the reader hands out must hold

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Photoshop decoder on arbitrary bytes: must end, fail cleanly and never read
 // or write outside its buffers.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Resource library on arbitrary bytes, in both layouts: open it, walk the
 // directory, read every entry in place as a bitmap (current layout) or extract
 // every named entry (older layout). Works in a private directory, since the

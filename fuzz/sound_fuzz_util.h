@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the sound fuzz targets: a window and an open sound device on the
 // headless backend, made once per process, and a short mix of whatever plays.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the file WAV loaders (by name and from an open stream) with arbitrary
 // file contents.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the memory WAV loader with images of known size: a header may claim
 // anything, the loader must never read past the image.
 #include "sound_fuzz_util.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ball and the rules of play that move it.
 #include "game/ball.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ball: its place, its direction and speed, its sprite, and the rules that
 // move it each frame (walls, points, paddle hits, the step).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "game/bitmapfont.h"
 
 #include <algorithm>

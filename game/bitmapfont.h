@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A bitmap font: a GDI typeface painted once into a glyph atlas (an off-screen
 // Surface 320 pixels wide holding the character codes 0 to 127, each in its own
 // cell), and text drawn by copying glyph rectangles from the atlas with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Set-up, frame and teardown of the game, and the state they share.
 #include <cstdio>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry, window, message loop and message handler of Rallex.
 #include "game/main.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's top level: entry, window, message handler, set-up, frame and
 // teardown, and the process-wide game state they share with the rules.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The player's and the computer's paddles.
 #include "game/paddles.h"
 

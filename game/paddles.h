@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two paddles: the player's at the bottom, which follows the mouse, and the
 // computer's at the top, which follows the ball's centre at a limited speed.
 #pragma once

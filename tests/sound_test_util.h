@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the sound tests: WAV and MIDI images built in the test, a window
 // for the device, and measurements of the headless backend's captured audio.
 #pragma once

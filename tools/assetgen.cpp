@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the game's assets: the window icon, the court, the ball and paddle
 // sprites and the four sound effects. Every file is produced from code (no
 // randomness beyond a fixed-seed generator) so that it can be made again and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opens the display full-screen at 800 x 600 x 16 and shows a test picture for a
 // few seconds: eight colour bars, a grey ramp and red, green and blue ramps, a
 // line of bitmap-font text and the frame-rate line. Escape or the close box ends

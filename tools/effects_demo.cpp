@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The effects demo: one full-screen window ("Rallex effects demo") and a page
 // chosen by the first word of the command line:
 //   effects (default)      16-bit: every effect copy side by side, then the

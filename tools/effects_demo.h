@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pages of the effects demo. Each page makes its own Screen in the mode it
 // needs on the demo's window, draws, runs its own message and frame loop until
 // Escape or the close box (or the end of a fixed run), releases everything and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The effects page: every effect copy side by side on an 800 x 600 x 16
 // full-screen display, then the picture fades out to black and back in.
 //

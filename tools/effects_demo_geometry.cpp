@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The geometry page: full-screen 800 x 600 x 16 on a dark blue background. A
 // 64 x 64 sprite (yellow frame, red and green halves, a blue corner triangle,
 // and a round hole and the corners in the magenta colour key) is drawn keyed:

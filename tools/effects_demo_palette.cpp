@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The palette page: full-screen 800 x 600 x 8. A 256-colour picture (the file
 // named on the command line, or a picture of 256 coloured tiles made here) is
 // shown with its own palette (LoadPalette), centred on black; then the palette

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Measures what a palette fade costs on the real (SDL) backend: a full-screen
 // 800 x 600 x 8 display showing all 256 colours fades out with 10 ms steps
 // (83 steps, waiting by polling timeGetTime as the fade does), and the program

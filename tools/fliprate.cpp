@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opens the display full-screen at 800 x 600 x 16 through DirectDraw on the real
 // (SDL) backend and flips with DDFLIP_WAIT for a while, then prints the flips a
 // second and the processor time the program used, as a share of one core.

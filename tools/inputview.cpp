@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // inputview: a window that shows, on standard output, what an Input object sees
 // once a frame -- the keys down (scan code, key code, name, slot state), the
 // mouse position, free position and motion, the mouse buttons and, when one is

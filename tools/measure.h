@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Wall-clock and processor time of this process, in seconds, for the tools that
 // report what a wait or a fade costs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the real game on the headless backend, with the virtual clock, from a
 // script of mouse motions, and prints one trace line per frame drawn.
 //

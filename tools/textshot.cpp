@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // textshot: draws sample text with the platform's GDI onto a 32-bit pixel
 // buffer, the way the game and the media layer draw it, and writes it as a PNG
 // (at 1:1 and, with a scale argument, enlarged by nearest pixel through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "media/effect_pixels.h"
 
 #include <emmintrin.h>

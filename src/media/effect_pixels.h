@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pixel loops of the effect copies: half blends, level blends, alpha-mask
 // blends, darkening, fading and inversion, in the fixed channel layouts of the
 // 15-, 16-, 24- and 32-bit format codes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Error reporting: message boxes naming a failed DirectDraw or DirectSound
 // result, a printf-style fatal error box, and long descriptions of DirectX
 // result codes.

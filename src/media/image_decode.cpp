@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "media/image_decode.h"
 
 #include <cstring>

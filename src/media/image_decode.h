@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parsers behind the Surface loaders, kept apart from DirectDraw and GDI so
 // that they can be checked on their own (and fuzzed from memory through
 // fmemopen). Each reads from a stdio stream and fails cleanly on truncated,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Input: devices, pointers, key slots and the key-code tables.
 #include "media/input.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Input: one polled view of the keyboard, the mouse and the first joystick.
 //
 // Each Update reads the three devices once. The mouse and the joystick drive a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "media/library.h"
 
 #include <fcntl.h>

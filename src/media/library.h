@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ResourceLibrary: many data files packed into one.
 //
 // Two layouts are read:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Music: one MIDI file at a time through the media control interface's command
 // strings, on the device alias MUSIC, with completion notices (MM_MCINOTIFY)
 // sent to a window. The mixer volume operations of Sound live in music.cpp.

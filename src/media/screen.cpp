@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "media/screen.h"
 
 #include <cstdio>

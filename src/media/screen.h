@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display: the program's DirectDraw device, its driver and display-mode
 // lists, and the two surfaces that reach the screen (the front buffer and the
 // back buffer every frame is drawn into). Created windowed (a primary surface

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Screen fades in the high-colour modes: a saved copy of the picture drawn
 // onto the back buffer at a rising or falling level, one Flip a step. The step
 // adapts to the measured time of a frame, so that a fade lasts about as long as

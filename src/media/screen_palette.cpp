@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display's palette: loading it from a bitmap, single entries and runs of
 // entries, one colour or grey for the whole palette, and fades towards another
 // palette, one colour or black.

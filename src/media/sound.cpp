@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "media/sound.h"
 
 #include <sys/stat.h>

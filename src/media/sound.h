@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sound: the program's DirectSound device, and SoundBuffer: one sample in one or
 // more playback buffers, so that the same sample can sound several times at
 // once. A play request uses the current buffer when it is silent and otherwise

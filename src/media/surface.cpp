@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Surface: record, creation, copying, destruction, pixel-format summary, lost
 // surfaces, and the copy, fill, lock and clipping operations.
 #include "media/surface.h"

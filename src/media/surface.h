@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Surface: one image in DirectDraw memory with the bookkeeping every drawing
 // routine needs (size, working rectangles, colour key, pixel-format summary,
 // optional per-pixel alpha mask, GDI font and device context), plus the image

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing into a locked surface (single pixels, runs, lines, an antialiased
 // line, boxes, circles, discs) and GDI text onto its device context.
 //

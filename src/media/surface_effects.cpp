@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Effect copies: half and level blends, alpha-mask blends, darkening and
 // shadows, faded copies (the Screen's fades) and inversion, all on locked
 // pixel memory. The pixel loops are in effect_pixels.*; this file clips, locks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Copies that change the picture's geometry: mirrored left-right or up-down
 // (clipped against both surfaces, with a pixel-by-pixel path for displays that
 // cannot mirror), and copies zoomed by a factor or resized to a given size

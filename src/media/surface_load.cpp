@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Image loading: Windows bitmaps (program resources, files, streams, library
 // entries), Photoshop files with their optional alpha channel, alpha-mask files,
 // palettes from bitmaps, and the GDI helpers that work on a bare DirectDraw

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The "Continue with Sound turned off?" box of a start without a sound device
 # (SDL_AUDIODRIVER names a driver that does not exist), answered from the
 # keyboard only: under Xvfb without a window manager and under evilwm, the box

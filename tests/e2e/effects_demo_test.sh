@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The effects demo under a real X server: full-screen 800 x 600 x 16 shown on a
 # 1280 x 1024 desktop, scaled by 1.6 to 1280 x 960 with black bars of 32 rows
 # above and below. A screenshot of the picture shows each effect's colours in

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Rallex played in a real window: under Xvfb at 800 x 600 (so the full-screen
 # picture is shown one to one) with SDL's disk audio driver recording what the
 # game plays. After start-up a screenshot shows the court, the ball, both

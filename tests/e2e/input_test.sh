@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Keyboard and mouse through the Input object under a real X server: keys typed
 # with xdotool show up with their scan code, key code and name; relative mouse
 # motion keeps counting after the pointer would have met the screen's edge, up

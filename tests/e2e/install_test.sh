@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The game and the media layer installed: `cmake --install` of the build into a
 # staging prefix, which is then moved elsewhere (nothing may depend on where it
 # was installed). From there the sprite example builds with CMake

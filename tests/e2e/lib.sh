@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the end-to-end scripts: starts a private Xvfb and finds the builds.
 # Usage: source lib.sh; start_xvfb [WxHxD [more Xvfb options...]]
 set -euo pipefail

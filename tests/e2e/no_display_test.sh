@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Rallex started where no window can be shown: without DISPLAY and
 # WAYLAND_DISPLAY, and with DISPLAY naming an X server that is not there. Each
 # time the program ends at once with a non-zero status and one line that says

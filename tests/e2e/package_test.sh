@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Debian package: scripts/package builds it from this build (lintian may
 # find no error), dpkg-deb shows the game's files with the right modes, the
 # library dependencies of its program and the recommended sound font; unpacked

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The effects demo's palette and geometry pages under a real X server. Each
 # page is full-screen 800 x 600 on a 1280 x 1024 desktop, scaled by 1.6 to
 # 1280 x 960 with black bars of 32 rows above and below; screenshots are

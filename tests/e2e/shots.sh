@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the end-to-end scripts that look at screenshots of the game:
 # pixel and region measurements with ImageMagick, the game's colours, and a
 # check of the court and the score lines. Source after lib.sh.

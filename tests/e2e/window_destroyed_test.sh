@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Rallex's window destroyed from outside (xdotool windowclose destroys the X
 # window; it is no close request): the program takes it as closed, tears down
 # and ends with status 0, without an X error. Once while a game is being drawn,

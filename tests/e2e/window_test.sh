@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The game's window under a real X server: it is found by its caption, Escape
 # ends the program with status 0 within 2 seconds, and so does a window
 # manager's close request.

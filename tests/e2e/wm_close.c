@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* wm_close WINDOW_ID: asks a window to close the way a window manager does, by
  * sending it the WM_DELETE_WINDOW client message of the WM_PROTOCOLS protocol. */
 #include <X11/Xlib.h>

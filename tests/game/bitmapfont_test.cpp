@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bitmap font: atlas layout, string drawing with limits, clipping and
 // alignment, colour changes, and recovery of a lost atlas, on the headless
 // backend in 32 bits per pixel (so pixels compare as plain colours).

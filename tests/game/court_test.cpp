@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The court picture agrees with the rules: the walls it shows stand where the
 // ball turns and the opponent's paddle stops, so no sprite is ever drawn over a
 // wall. The limits are found by running the rules, the walls by reading the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole game on the headless backend: WinMain with scripted events, the
 // schedule of the frame loop, the end of a game, the teardown, and the picture
 // of a frame read back from the backend.

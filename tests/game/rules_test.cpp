@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rules of play on their own: ball steps, walls, points, paddle hits and the
 // opponent, without a display (the records are made with no screen, so their
 // sprites stay empty and nothing is drawn).

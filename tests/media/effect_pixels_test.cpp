@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The vector loops of the effect copies against the plain per-pixel loops, on
 // random pictures: every pixel the same, and nothing outside the rectangle
 // touched, for the 128- and the 256-bit forms.

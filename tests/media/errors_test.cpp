@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectDraw and DirectSound error boxes and the DirectX descriptions.
 #include "media/errors.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The image parsers on their own: Photoshop files made by ImageMagick (checked
 // against ImageMagick's own reading of them), hand-made run-length corner
 // cases, alpha masks and bitmap streams, and every kind of truncated or lying

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Creating the devices, failed reads and re-acquisition, focus, the joystick.
 #include "input_fixture.h"
 

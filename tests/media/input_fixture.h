@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window with the focus and an Input made on it, on the headless backend.
 #pragma once
 

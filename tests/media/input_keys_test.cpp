@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Key slots, their press times and positions, the two key tables, FindNewKey
 // and the keyboard queries.
 #include <map>

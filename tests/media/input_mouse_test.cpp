@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mouse pointer: limits, sensitivity, placing and its free position.
 #include "input_fixture.h"
 

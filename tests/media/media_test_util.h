@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by the media tests: a private working directory per test (the
 // loaders read and write fixed names such as "RESLIB.TMP" in the working
 // directory, and tests run in parallel) and whole-file reads and writes.

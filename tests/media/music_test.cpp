@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mixer volumes of Sound and the Music player.
 #include "media/music.h"
 

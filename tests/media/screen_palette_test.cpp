@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display's palette in an 8-bit mode: entries, fills, grey, the three fades
 // (their end values, their steps on the virtual clock and what the display
 // shows in the middle of one), and loading one from a bitmap.

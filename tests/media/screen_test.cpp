@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display: device, driver and mode lists, full-screen and windowed
 // creation, presentation, the frame-rate counter, fills and colour conversion,
 // on the headless backend.

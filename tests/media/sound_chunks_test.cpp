@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WAV files as sox writes them in layouts other than the canonical 44-byte one
 // (extensible format chunks, fact and PEAK chunks, a LIST chunk before the
 // samples, compressed and float encodings), through all four loaders. The

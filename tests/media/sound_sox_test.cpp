@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WAV files made by sox (not by us), loaded and played through the mixer: the
 // capture holds a 1 kHz tone of the file's length on both channels.
 #include <gtest/gtest.h>

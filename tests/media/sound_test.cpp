@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sound and SoundBuffer: device creation, the four loaders, buffer rotation,
 // the silent mode, lost buffers.
 #include "media/sound.h"

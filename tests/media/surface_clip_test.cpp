@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rectangle setters and the three clipping algorithms, on bare Surface
 // records (they touch no DirectDraw surface).
 #include <gtest/gtest.h>

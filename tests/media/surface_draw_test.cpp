@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Primitives and single pixels on a Surface whose "locked" description points
 // at memory owned by the test, in every pixel depth. The memory carries guard
 // bytes around every row and above and below the picture, so that any write

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The effect copies on real surfaces: values worked out by hand from the
 // per-channel rules, the level rules, keys, clipping, the alpha mask, format
 // and lock failures; and the Screen's fades.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A display for the Surface tests: a window and a full-screen Screen on the
 // headless backend in the depth a test asks for, plus raw pixel access through
 // a lock.

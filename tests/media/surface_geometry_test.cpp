@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mirrored, zoomed and resized copies, checked on the pixels they leave: the
 // mirrored ones against a plain per-pixel picture of the mirrored rectangle,
 // on both the display's mirroring and the pixel-by-pixel path; the zoomed and

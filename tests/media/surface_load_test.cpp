@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Image loading on the headless backend: bitmaps and Photoshop files made by
 // ImageMagick (the surface's pixels must match ImageMagick's own reading of the
 // file), resources before files, streams and library entries, alpha masks,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Surfaces on the headless DirectDraw: pixel formats, creation and its
 // failures, copies, lost surfaces, the draw operations, fills, locks, device
 // contexts and text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Blt and BltFast through the interfaces: every pixel format, keys and key
 // ranges, stretching, mirroring, clipping and the refusal rules.
 #include <random>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display: drivers, cooperative levels and modes, the flipping chain,
 // presentation and its read-back, the emulated vertical blank, focus, and the
 // windowed primary surface with its clipper.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the DirectDraw tests: a headless window, a device, and helpers to
 // make surfaces and read and write their pixels.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectDraw records keep the platform's layouts where a pointer does not
 // force another one.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fast pixel loops give exactly what the per-pixel reference loops give, on
 // random pictures, odd widths, starts that are not aligned, and key ranges;
 // and neither touches a byte outside the rectangle it was given.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Surface creation, descriptions, locks, loss and restore, palettes and device
 // contexts.
 #include "ddraw_fixture.h"

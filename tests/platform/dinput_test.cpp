@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectInput stand-in on the headless backend: acquisition and focus,
 // the three state records, properties, hot-plugging and faults.
 #include <gtest/gtest.h>

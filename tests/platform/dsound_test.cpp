@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DirectSound on the software mixer, heard through the headless capture.
 #include <gtest/gtest.h>
 

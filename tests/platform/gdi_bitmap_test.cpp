@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bitmap reading, checked pixel for pixel against ImageMagick's own reading of
 // the same files: every variant is written at test time by `convert` from one
 // reference picture (or derived from such a file by rewriting its headers), then

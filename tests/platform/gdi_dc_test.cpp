@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device contexts on pixel memory: colour conversion into each pixel format,
 // single pixels, clipping of pixels, handles, desktop facts.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GDI's whole-row conversions give exactly what their per-pixel reference
 // forms give, for every row length around the vector widths, in every direct
 // format, with and without the 256-bit loops; and neither reads or writes a

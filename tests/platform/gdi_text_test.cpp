@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fonts and text on device contexts: face matching, GDI's cell layout, opaque
 // and transparent backgrounds, clip regions, measuring, word wrapping.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program resources, the old file calls, debugger output and wsprintfA.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The message queue, windows and the virtual clock of the platform core.
 #include <gtest/gtest.h>
 

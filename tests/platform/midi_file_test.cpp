@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The MIDI file reader: damaged files are refused without reading outside
 // their bytes (the sanitizer build sees every such read, since each file is
 // handed over in an allocation of exactly its size), and files that mido wrote

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device volumes and the MCI sequencer with FluidSynth, heard through the
 // headless capture.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real SDL backend with SDL's disk audio driver: what a sound card would
 // have played is written to a file (raw signed 16-bit stereo at the obtained
 // rate), and sox and the test listen to it.

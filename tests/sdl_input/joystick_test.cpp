@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The joystick through DirectInput on the real SDL backend, fed by an SDL
 // virtual joystick: it is offered while attached, its stick and buttons arrive
 // scaled, and unplugging it makes reads fail without harm.

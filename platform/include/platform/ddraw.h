@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DDRAW: DirectDraw of DirectX 6 as the media layer calls it -- the device
 // (IDirectDraw4), surfaces (IDirectDrawSurface4), palettes, clippers, the two
 // library functions, and the records, flags and result codes with their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DINPUT: DirectInput 5 -- the system keyboard, the system mouse and the first
 // joystick, read as polled state records in the standard data formats.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DSOUND: the DirectSound device and its sound buffers, mixed in software.
 //
 // Record layouts are the platform's. DSBUFFERDESC ends with a pointer to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Control of the headless backend, for tests and tools. Only programs linked
 // with the headless backend may call these. Time is virtual: it moves only when
 // Sleep, a wait for the vertical blank or AdvanceTime says so.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WINMM: the millisecond clock, device volumes and the media control interface.
 #pragma once
 

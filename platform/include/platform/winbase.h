@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // KERNEL32: sleeping, program resources, the old file calls and debugger output.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows calls that the game and the media layer make, in one include.
 #pragma once
 

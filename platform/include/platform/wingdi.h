@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GDI32: device contexts, fonts and text, clip regions, bitmaps and stretched
 // copies, single pixels and device facts. The few USER32 calls that exist only
 // to serve GDI (GetDC/ReleaseDC, DrawTextA, LoadImageA) are declared here too,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Base types of the Windows platform with their platform widths on 64-bit Linux:
 // LONG, DWORD and HRESULT are 32 bits, handles are pointers to opaque structs.
 #pragma once

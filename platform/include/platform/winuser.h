@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // USER32: window classes and windows, the message queue, the cursor, message
 // boxes, rectangles, key names and text formatting.
 #pragma once

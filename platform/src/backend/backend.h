@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The seam between the platform layer and the real machine. Everything that
 // touches the outside world -- the clock, sleeping, window-system events, message
 // boxes, showing frames and playing audio -- goes through one Backend. Two

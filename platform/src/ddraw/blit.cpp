@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Copies and fills between surfaces: Blt and BltFast. Every rectangle is
 // clipped to the destination (and to its clipper's window), and every source
 // pixel read lies inside the source surface, whatever the caller passes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectDraw device: surfaces, palettes, clippers, cooperative level,
 // display modes, capabilities and the vertical blank; and the two library
 // functions that find and open it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The emulated display: mode, focus, vertical blank, presentation.
 #include <emmintrin.h>
 #include <immintrin.h>

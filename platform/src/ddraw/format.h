@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixel formats of the software surfaces: 8-bit palettized, and RGB in 16, 24
 // and 32 bits with any contiguous channel masks of at most 8 bits each.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Interface identifiers of DirectDraw, with their published values.
 #include "platform/ddraw.h"
 

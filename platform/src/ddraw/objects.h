@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectDraw objects behind the interfaces: the device, surfaces, palettes
 // and clippers, and the one emulated display they share.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Palettes and clippers.
 #include <cstring>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ddraw/pixels.h"
 
 #include <emmintrin.h>

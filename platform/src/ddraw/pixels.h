@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pixel loops of copies and fills: plain and colour-keyed copies, fills, and
 // copies through column and row maps (stretching and mirroring). Each has a fast
 // form (whole rows, SSE2) and a plain per-pixel reference form that the tests

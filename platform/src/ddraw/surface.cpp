@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Surfaces: life, locks, descriptions, colour keys, palettes, clippers, the
 // flipping chain, loss and restore, and device contexts. Copies and fills are
 // in blit.cpp.

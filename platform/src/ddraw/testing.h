@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hooks through which the headless backend's test controls reach DirectDraw.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard, mouse and joystick device objects.
 #include "dinput/device.h"
 

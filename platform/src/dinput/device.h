@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One DirectInput device object: the system keyboard, the system mouse or the
 // joystick, reading the hub's state in the standard data formats.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectInput object: makes device objects and lists the attached devices.
 #include <memory>
 

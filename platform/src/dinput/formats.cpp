@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The standard data formats: what each byte of the keyboard, mouse and
 // joystick state records holds.
 #include <array>

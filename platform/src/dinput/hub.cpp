@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared input state, kept current by a listener on every backend event.
 #include "dinput/hub.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What every DirectInput device reads from: the keyboard, mouse and joystick
 // state built from the backend's events, the devices alive, whether the mouse
 // is captured, and the faults a test asked for. One per process.

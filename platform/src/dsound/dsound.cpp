@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DirectSound on the software mixer: the device object and its sound buffers.
 // A buffer owns a mixer voice; its sample memory is shared with its duplicates
 // and lives until the last of them is released. Buffers keep the output open,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform-internal controls of the DirectSound stand-in, for the headless
 // backend's fault injection.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dsound/mixer.h"
 
 #include <algorithm>

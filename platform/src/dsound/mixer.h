@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The software mixer behind DirectSound and the MIDI synthesiser. It owns the
 // one audio output of the program (opened through the backend on its first user
 // and closed after its last), and in the output's pull callback it resamples

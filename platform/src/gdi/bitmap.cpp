@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bitmap objects and copies between pixel memories: LoadImageA, memory DCs'
 // bitmaps, StretchBlt/BitBlt and StretchDIBits, all with format conversion
 // into the destination and nearest-pixel scaling.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows bitmap decoding; see bmp.h for what is read and the bounds kept.
 #include "gdi/bmp.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one reader of Windows bitmaps in the platform layer: .bmp files, packed
 // DIBs (a bitmap resource: the file without its 14-byte file header) and DIBs
 // handed to StretchDIBits as a header and separate bits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device contexts: on a surface's pixel memory (for DirectDraw's GetDC), memory
 // contexts holding one bitmap, and the desktop's. Their drawing attributes,
 // device facts and single pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fonts: face names matched through fontconfig, glyphs rendered monochrome by
 // FreeType, sizes in GDI's convention (a positive height is the cell height,
 // ascent plus descent; a negative one is the em height).

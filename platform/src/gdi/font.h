@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A font at one size: metrics in GDI's terms and monochrome glyphs, rendered by
 // FreeType once per character and kept.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GDI's insides shared by its source files: the objects behind the handles, the
 // device context, and a canvas that turns colours into a target's pixels.
 #pragma once

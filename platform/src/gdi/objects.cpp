@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GDI objects behind handles: the table of live objects, stock objects,
 // selection into device contexts, deletion, GetObjectA and regions.
 #include <algorithm>

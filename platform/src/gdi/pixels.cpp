@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colour conversion into a device context's pixel memory.
 #include <algorithm>
 #include <bit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gdi/rows.h"
 
 #include <emmintrin.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole-row pixel conversions on the GDI's load and copy paths: colours packed
 // into a device context's direct format (StretchBlt, BitBlt), and 24-bit bitmap
 // rows widened to 32 bits (reading .bmp files). Each has a fast form (SSE2 or

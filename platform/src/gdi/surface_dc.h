@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The contract between DirectDraw surfaces and GDI: a device context that draws
 // straight into a surface's pixel memory. IDirectDrawSurface4::GetDC makes one
 // from the locked surface's memory and ReleaseDC gives it back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text into device contexts: TextOutA, DrawTextA, measuring and metrics.
 #include <algorithm>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "kernel/debug.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Debugger output: kept for tests to read, and written to standard error only
 // when the environment asks for it (RALLEX_DEBUG_OUTPUT=1).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process entry: runs the program's WinMain with the program's module handle
 // and the command line it was given, and returns its exit status.
 #include <string>

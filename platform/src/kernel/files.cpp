@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The old file calls over POSIX descriptors.
 #include <fcntl.h>
 #include <unistd.h>

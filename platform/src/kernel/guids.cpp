@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The identifier every interface answers to.
 #include "platform/wintypes.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "kernel/resources.h"
 
 #include <strings.h>

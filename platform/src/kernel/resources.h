@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's resources: a table of (name, type, bytes) compiled into the
 // program by the build's rallex_add_resources() and registered at start-up.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sleeping and the millisecond clocks, both from the backend (real or virtual).
 #include "backend/backend.h"
 #include "platform/mmsystem.h"

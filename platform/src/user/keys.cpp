@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard's keys by DirectInput scan code: their virtual-key codes and
 // their display names (a US 105-key keyboard), and the USER32 calls on them.
 #include <algorithm>

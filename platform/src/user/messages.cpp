@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The thread's message queue. Backend events become posted messages when the
 // queue is looked at; the quit request is delivered only once no other message
 // waits, as on the platform.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rectangle helpers. Right and bottom are exclusive.
 #include <algorithm>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform-internal view of USER32's windows and event pump, shared with the
 // other stand-ins (DirectDraw presents into a window, DirectInput listens to
 // input events, both follow focus).

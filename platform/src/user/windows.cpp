@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window classes and windows. Each top-level window gets a backend window whose
 // client area follows the platform window's client rectangle.
 #include <algorithm>

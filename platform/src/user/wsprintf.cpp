@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wsprintfA: the platform's integer-and-string formatter. Its output is limited
 // to 1024 characters including the terminator, whatever the arguments.
 #include <cstdarg>

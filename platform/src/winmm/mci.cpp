@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The media control interface's command strings, for MIDI files on the
 // sequencer. Devices are kept by alias; the one that plays drives the
 // synthesiser. Completion notices are posted from the program's thread: each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "winmm/midi.h"
 
 #include <fluidsynth.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MIDI for the sequencer: a Standard MIDI File parsed into one time-ordered
 // event list, and the synthesiser (FluidSynth with a General MIDI sound font)
 // that plays such a list on the mixer's music line. The events are sent to the

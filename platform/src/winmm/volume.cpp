@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device volumes: the wave, MIDI and auxiliary (master) lines of the mixer.
 #include <cstring>
 

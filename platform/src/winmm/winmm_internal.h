@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform-internal controls of the multimedia stand-ins, for the headless
 // backend's test controls.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The headless backend: a virtual millisecond clock, scripted events, recorded
 // message boxes and windows, captured frames and audio mixed in virtual time.
 #include "platform/headless.h"

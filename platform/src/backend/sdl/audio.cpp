@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real backend's audio: one SDL audio device pulling from the mixer.
 #include <SDL.h>
 #include <dlfcn.h>

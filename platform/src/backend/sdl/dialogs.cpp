@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real backend's message boxes: SDL's dialogs, kept above a full-screen
 // owner, with the answer said on the terminal where none can be shown.
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real backend's events: SDL events turned into the platform's, the
 // joystick in use, and the relative mouse.
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "backend/sdl/keymap.h"
 
 namespace platform::sdl {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SDL's scan codes (USB HID usage numbering) to DirectInput's (set 1, extended
 // keys with 0x80 set).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real backend's presentation: frames into the window's framebuffer,
 // scaled with the aspect ratio kept, or through a renderer where that fails.
 #include <SDL.h>

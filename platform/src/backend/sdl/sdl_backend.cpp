@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real backend: SDL started on a video driver that someone can see, the
 // clock, and the one instance that the platform layer calls.
 #include <SDL.h>

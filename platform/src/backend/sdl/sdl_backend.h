@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real backend: SDL2 windows, events, message boxes, presentation and
 // audio. One class behind the seam, its members spread over one file per
 // concern: sdl_backend.cpp (start, clock), windows.cpp, present.cpp,

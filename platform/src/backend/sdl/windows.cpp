@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real backend's windows: creation, size, title and icon, focus, the
 // full-screen state, and windows that the window system took away.
 #include <SDL.h>

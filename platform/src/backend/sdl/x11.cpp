@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "backend/sdl/x11.h"
 
 #include <X11/Xlib.h>

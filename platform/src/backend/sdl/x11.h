@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the SDL backend does on X11 beyond SDL: noticing a window destroyed from
 // outside (instead of dying of the X error that drawing into it gives), and
 // handing the keyboard focus to a dialog where no window manager does.
