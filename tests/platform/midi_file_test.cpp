@@ -170,23 +170,4 @@ TEST(MidiFile, FilesWrittenByMidoReadWithItsLengthsAndMessages) {
   EXPECT_EQ(files, 8);
 }
 
-TEST(MidiFile, TheRiffFormHoldsTheSameSongAsTheBareFile) {
-  for (const char* stem : {"format0", "format1_tempo_map", "long_notes", "empty_track"}) {
-    SCOPED_TRACE(stem);
-    Bytes bare = ReadFile(DataDir() + stem + ".mid");
-    Bytes riff = ReadFile(DataDir() + stem + ".rmi");
-    platform::midi::Song a, b;
-    ASSERT_TRUE(platform::midi::ParseSong(bare.data(), bare.size(), a));
-    ASSERT_TRUE(platform::midi::ParseSong(riff.data(), riff.size(), b));
-    ASSERT_EQ(a.events.size(), b.events.size());
-    for (size_t i = 0; i < a.events.size(); ++i) {
-      EXPECT_EQ(a.events[i].micros, b.events[i].micros);
-      EXPECT_EQ(a.events[i].status, b.events[i].status);
-      EXPECT_EQ(a.events[i].data1, b.events[i].data1);
-      EXPECT_EQ(a.events[i].data2, b.events[i].data2);
-    }
-    EXPECT_EQ(a.sysex, b.sysex);
-  }
-}
-
 }  // namespace
