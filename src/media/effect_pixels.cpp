@@ -1,10 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "media/effect_pixels.h"
 
-#include <emmintrin.h>
+// The vector forms exist for x86-64 only (SSE2 is part of every such
+// processor; AVX2 is asked for). Elsewhere the plain forms are the loops.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define RX_VECTORS 1
 #include <immintrin.h>
+#else
+#define RX_VECTORS 0
+#endif
 
 #include <cstring>
+
+#include "platform/windows.h"
 
 namespace effects {
 namespace {
@@ -81,6 +89,8 @@ void PlainRow(Op op, int format, uint8_t* d, const uint8_t* s, const uint8_t* m,
 }
 
 // ---- vectors ----
+
+#if RX_VECTORS
 
 struct V128 {
   using T = __m128i;
@@ -183,14 +193,20 @@ using V = V256;
 #undef RX_FN
 }  // namespace avx2
 
-// Chosen once at start-up, as the copies of the platform layer choose theirs.
-bool& Avx2() {
-  static bool on = __builtin_cpu_supports("avx2");
+// The platform's processor choice, which the platform's own copies follow too.
+bool Sse2() {
+  static const bool on = IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE);
+  return on;
+}
+bool Avx2() {
+  static const bool on = IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE);
   return on;
 }
 
 // A key that no pixel of the format can equal.
 bool KeyCannotMatch(uint32_t key, int bytes) { return key > (bytes == 2 ? 0xFFFFu : 0xFFFFFFu); }
+
+#endif  // RX_VECTORS
 
 bool Usable(const Job& j) {
   if (j.w <= 0 || j.h <= 0 || !j.dst || BytesOfFormat(j.format) == 0) return false;
@@ -218,33 +234,34 @@ int BytesOfFormat(int format) {
   }
 }
 
-bool UseAvx2(bool allow) {
-  static const bool supported = __builtin_cpu_supports("avx2");
-  bool was = Avx2();
-  Avx2() = allow && supported;
-  return was;
-}
-
 void Run(const Job& job) {
   if (!Usable(job)) return;
   Job j = Limited(job);
-  if (j.format == 24) {
-    reference::Run(j);
+#if RX_VECTORS
+  if (j.format != 24 && Sse2()) {
+    bool keyed = j.keyed && !KeyCannotMatch(j.key, BytesOfFormat(j.format));
+    if (Avx2())
+      avx2::RunRows(j, keyed);
+    else
+      sse2::RunRows(j, keyed);
     return;
   }
-  bool keyed = j.keyed && !KeyCannotMatch(j.key, BytesOfFormat(j.format));
-  if (Avx2())
-    avx2::RunRows(j, keyed);
-  else
-    sse2::RunRows(j, keyed);
+#endif
+  reference::Run(j);
 }
 
 void Invert(uint8_t* bits, ptrdiff_t pitch, int w, int h, int bytes) {
   if (!bits || w <= 0 || h <= 0 || bytes <= 0) return;
-  if (Avx2())
-    avx2::InvertRows(bits, pitch, w, h, bytes);
-  else
-    sse2::InvertRows(bits, pitch, w, h, bytes);
+#if RX_VECTORS
+  if (Sse2()) {
+    if (Avx2())
+      avx2::InvertRows(bits, pitch, w, h, bytes);
+    else
+      sse2::InvertRows(bits, pitch, w, h, bytes);
+    return;
+  }
+#endif
+  reference::Invert(bits, pitch, w, h, bytes);
 }
 
 namespace reference {

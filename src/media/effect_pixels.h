@@ -3,10 +3,11 @@
 // blends, darkening, fading and inversion, in the fixed channel layouts of the
 // 15-, 16-, 24- and 32-bit format codes.
 //
-// Each loop has a fast form (128-bit vectors, or 256-bit ones where the
-// processor has them, chosen at run time) for 15, 16 and 32 bits, and a plain
-// per-pixel form written straight from the per-channel rules; the tests hold
-// the fast form to the plain one. Callers clip first: a loop touches exactly
+// Each loop has a fast form (128-bit vectors, or 256-bit ones, as the
+// platform's processor choice through IsProcessorFeaturePresent allows) for
+// 15, 16 and 32 bits, and a plain per-pixel form written straight from the
+// per-channel rules, which runs where no vector form may; the tests hold the
+// fast form to the plain one. Callers clip first: a loop touches exactly
 // the w x h pixels it is given, and never byte 3 of a 32-bit destination pixel.
 #pragma once
 
@@ -51,10 +52,6 @@ int BytesOfFormat(int format);
 void Run(const Job& job);
 // Inverts every byte of w x h pixels of `bytes` bytes each.
 void Invert(uint8_t* bits, ptrdiff_t pitch, int w, int h, int bytes);
-
-// The fast loops use 256-bit vectors where the processor has them. Tests turn
-// them off to check the 128-bit forms as well; returns the previous setting.
-bool UseAvx2(bool allow);
 
 namespace reference {
 void Run(const Job& job);

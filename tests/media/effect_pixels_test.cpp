@@ -15,12 +15,6 @@ namespace {
 using effects::Job;
 using effects::Op;
 
-struct Avx2Setting {
-  explicit Avx2Setting(bool on) : was(effects::UseAvx2(on)) {}
-  ~Avx2Setting() { effects::UseAvx2(was); }
-  bool was;
-};
-
 // How the key is spread over the source: nowhere, on every pixel, or on every
 // other pixel starting with the first or the second of each pair.
 enum class Keys { Nowhere, Everywhere, EvenPixels, OddPixels, Random };
@@ -56,8 +50,7 @@ TEST(EffectPixels, VectorLoopsEqualPlainLoops) {
   std::mt19937 rng(7);
   const uint32_t levels[] = {0, 1, 128, 255, 256, 257, 65535, 65536};
   const Op ops[] = {Op::HalfBlend, Op::Blend, Op::AlphaMasked, Op::Darken, Op::DarkenHalf, Op::Faded};
-  for (bool avx2 : {false, true}) {
-    Avx2Setting setting(avx2);
+  {
     for (int format : {15, 16, 24, 32}) {
       int bytes = effects::BytesOfFormat(format);
       for (Op op : ops) {
@@ -90,7 +83,7 @@ TEST(EffectPixels, VectorLoopsEqualPlainLoops) {
               effects::Run(job);
               job.dst = plain.data() + top * p.Pitch() + left * bytes;
               effects::reference::Run(job);
-              ASSERT_EQ(fast, plain) << "avx2 " << avx2 << " format " << format << " op " << static_cast<int>(op)
+              ASSERT_EQ(fast, plain) << "format " << format << " op " << static_cast<int>(op)
                                      << " level " << level << " keys " << static_cast<int>(keys) << " w " << w
                                      << " left " << left;
               // Outside the rectangle, and byte 3 of 32-bit pixels, nothing changed.
@@ -113,8 +106,7 @@ TEST(EffectPixels, VectorLoopsEqualPlainLoops) {
 
 TEST(EffectPixels, InvertVectorEqualsPlainAndStaysInside) {
   std::mt19937 rng(3);
-  for (bool avx2 : {false, true}) {
-    Avx2Setting setting(avx2);
+  {
     for (int bytes : {1, 2, 3, 4})
       for (int w = 0; w <= 67; ++w) {
         Picture p = MakePicture(rng, bytes, 0, Keys::Nowhere);

@@ -36,16 +36,11 @@ Picture Random(std::mt19937& rng, int w, int h, int bytes, int pad, uint32_t few
   return p;
 }
 
-// Parameters: bytes per pixel, and whether the 256-bit loops may run (on a
-// processor without them both runs take the 128-bit loops).
-class PixelLoops : public ::testing::TestWithParam<std::tuple<int, bool>> {
+// Parameter: bytes per pixel. The loops taken are those of the processor level
+// RALLEX_CPU allows; the build runs these tests at every level.
+class PixelLoops : public ::testing::TestWithParam<int> {
  protected:
-  void SetUp() override { previous_ = px::UseAvx2(std::get<1>(GetParam())); }
-  void TearDown() override { px::UseAvx2(previous_); }
-  int Bytes() const { return std::get<0>(GetParam()); }
-
- private:
-  bool previous_ = true;
+  int Bytes() const { return GetParam(); }
 };
 
 TEST_P(PixelLoops, FillMatchesReference) {
@@ -133,7 +128,7 @@ TEST_P(PixelLoops, MappedCopyMatchesReference) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BytesPerPixel, PixelLoops, ::testing::Combine(::testing::Values(1, 2, 3, 4), ::testing::Bool()));
+INSTANTIATE_TEST_SUITE_P(BytesPerPixel, PixelLoops, ::testing::Values(1, 2, 3, 4));
 
 TEST(PixelLoopsEdges, KeyBeyondThePixelSizeKeysNothing) {
   // A 16-bit copy with a key above 0xFFFF: no 16-bit pixel can match it.
@@ -144,19 +139,16 @@ TEST(PixelLoopsEdges, KeyBeyondThePixelSizeKeysNothing) {
 }
 
 // 16-bit copies through column maps of every factor and direction go through
-// every loop this processor has (512-bit-family permutes, 256-bit and 128-bit
-// shuffles, mirrored rows) and give what the reference gives. The source is
+// the loops of the level RALLEX_CPU allows (run at every level, they cover the
+// 512-bit-family permutes, 256-bit and 128-bit shuffles, mirrored rows) and
+// give what the reference gives. The source is
 // exactly as long as its last row, so that a load past the columns a map reads
 // leaves the buffer (the sanitizer build reports that).
 TEST(PixelLoopsEdges, MappedSixteenBitRowsOfEveryFactorMatchTheReference) {
-  struct Setting {
-    bool avx2, avx512;
-  } settings[] = {{true, true}, {true, false}, {false, false}};
   // Destination width over source width (negative: mirrored).
   const double factors[] = {1.0, -1.0, 0.75, -0.75, 0.55, 0.5, 0.45, 0.3, 1.5, -1.5, 2.5, 4.0, -0.6};
   std::mt19937 rng(77);
-  for (const Setting& setting : settings) {
-    bool was2 = px::UseAvx2(setting.avx2), was512 = px::UseAvx512(setting.avx512);
+  {
     for (double factor : factors)
       for (int sw : {5, 8, 9, 16, 31, 32, 33, 47, 64, 100}) {
         int w = std::max(1, static_cast<int>(sw * std::abs(factor))), h = 3, sh = 4;
@@ -177,13 +169,45 @@ TEST(PixelLoopsEdges, MappedSixteenBitRowsOfEveryFactorMatchTheReference) {
                          keyed ? &key : nullptr);
           px::reference::CopyMapped(ref.data(), w * 2, src.data(), pitch, w, h, 2, cols.data(), rows.data(),
                                     keyed ? &key : nullptr);
-          ASSERT_EQ(dst, ref) << "factor " << factor << " source width " << sw << (keyed ? " keyed" : "")
-                              << " avx2 " << setting.avx2 << " avx512 " << setting.avx512;
+          ASSERT_EQ(dst, ref) << "factor " << factor << " source width " << sw << (keyed ? " keyed" : "");
         }
       }
-    px::UseAvx2(was2);
-    px::UseAvx512(was512);
   }
+}
+
+// 16-bit rows widened for presentation: channel values worked by hand (a
+// channel of n bits becomes its bits followed by its top 8 - n bits), at every
+// position of a row around the vector widths, against the plain form too.
+TEST(PixelLoopsEdges, SixteenBitRowsWidenEachChannelByRepeatingItsTopBits) {
+  struct Case {
+    bool rgb565;
+    uint16_t pixel;
+    uint32_t rgb;
+  } cases[] = {
+      {true, 0xF800, 0xFF0000}, {true, 0x07E0, 0x00FF00}, {true, 0x001F, 0x0000FF}, {true, 0xFFFF, 0xFFFFFF},
+      {true, 0x0000, 0x000000}, {true, 0x0821, 0x080408}, {true, 0x8410, 0x848284}, {true, 0x7BEF, 0x7B7D7B},
+      {false, 0x7C00, 0xFF0000}, {false, 0x03E0, 0x00FF00}, {false, 0x001F, 0x0000FF}, {false, 0x8000, 0x000000},
+      {false, 0x0421, 0x080808}, {false, 0x4210, 0x848484}, {false, 0xFFFF, 0xFFFFFF},
+  };
+  for (const Case& c : cases)
+    for (int w : {1, 7, 8, 9, 15, 16, 17, 31, 32, 33, 40}) {
+      std::vector<uint8_t> src(static_cast<size_t>(2 * w));
+      std::vector<uint16_t> pixels(static_cast<size_t>(w));
+      for (int x = 0; x < w; ++x) pixels[static_cast<size_t>(x)] = static_cast<uint16_t>(x * 0x3A5 + 0x111);
+      pixels[static_cast<size_t>(w - 1)] = c.pixel;  // the last pixel: in the tail or the last vector
+      pixels[0] = c.pixel;
+      for (int x = 0; x < w; ++x) {
+        src[static_cast<size_t>(2 * x)] = static_cast<uint8_t>(pixels[static_cast<size_t>(x)]);
+        src[static_cast<size_t>(2 * x + 1)] = static_cast<uint8_t>(pixels[static_cast<size_t>(x)] >> 8);
+      }
+      std::vector<uint32_t> fast(static_cast<size_t>(w) + 1, 0xDEADBEEF), plain = fast;
+      px::Row16ToRgb(src.data(), fast.data(), w, c.rgb565);
+      px::reference::Row16ToRgb(src.data(), plain.data(), w, c.rgb565);
+      EXPECT_EQ(fast[0], c.rgb) << std::hex << c.pixel << " w " << std::dec << w;
+      EXPECT_EQ(fast[static_cast<size_t>(w - 1)], c.rgb) << std::hex << c.pixel << " w " << std::dec << w;
+      EXPECT_EQ(fast[static_cast<size_t>(w)], 0xDEADBEEFu) << "written past the row, w " << w;
+      ASSERT_EQ(fast, plain) << (c.rgb565 ? "5-6-5" : "5-5-5") << " w " << w;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The GDI's whole-row conversions give exactly what their per-pixel reference
 // forms give, for every row length around the vector widths, in every direct
-// format, with and without the 256-bit loops; and neither reads or writes a
+// format, at the processor level RALLEX_CPU allows (the build runs them at
+// every level); and neither reads or writes a
 // byte past the row it was given (the buffers are exactly as long as the row,
 // which the sanitizer build checks).
 #include <gtest/gtest.h>
@@ -25,16 +26,7 @@ platform::gdi::Format FormatOf(int bits, uint32_t r, uint32_t g, uint32_t b) {
   return platform::gdi::Format::Of(t);
 }
 
-class GdiRows : public ::testing::TestWithParam<bool> {
- protected:
-  void SetUp() override { previous_ = rows::UseAvx2(GetParam()); }
-  void TearDown() override { rows::UseAvx2(previous_); }
-
- private:
-  bool previous_ = true;
-};
-
-TEST_P(GdiRows, PackedRowsMatchThePerPixelPacking) {
+TEST(GdiRows, PackedRowsMatchThePerPixelPacking) {
   struct Case {
     const char* what;
     int bits;
@@ -73,7 +65,7 @@ TEST_P(GdiRows, PackedRowsMatchThePerPixelPacking) {
   }
 }
 
-TEST_P(GdiRows, WidenedRowsMatchThePerPixelReading) {
+TEST(GdiRows, WidenedRowsMatchThePerPixelReading) {
   const uint8_t one[3] = {0x10, 0x20, 0xF0};  // blue, green, red
   uint32_t got = 0;
   rows::WidenBgr24(one, &got, 1);
@@ -88,7 +80,5 @@ TEST_P(GdiRows, WidenedRowsMatchThePerPixelReading) {
     ASSERT_EQ(fast, plain) << n << " pixels";
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(WithAndWithoutAvx2, GdiRows, ::testing::Bool());
 
 }  // namespace

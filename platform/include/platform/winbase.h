@@ -38,5 +38,12 @@ BOOL DeleteFileA(LPCSTR path);
 
 void OutputDebugStringA(LPCSTR text);
 
+// Instruction sets the program may use (those the platform layer's own loops
+// use too, under the same choice).
+#define PF_XMMI64_INSTRUCTIONS_AVAILABLE 10
+#define PF_SSSE3_INSTRUCTIONS_AVAILABLE 36
+#define PF_AVX2_INSTRUCTIONS_AVAILABLE 40
+BOOL IsProcessorFeaturePresent(DWORD feature);
+
 DWORD GetLastError();
 void SetLastError(DWORD error);

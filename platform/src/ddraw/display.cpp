@@ -1,75 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The emulated display: mode, focus, vertical blank, presentation.
-#include <emmintrin.h>
-#include <immintrin.h>
-
 #include <algorithm>
 
 #include "ddraw/objects.h"
+#include "ddraw/pixels.h"
 #include "ddraw/testing.h"
 #include "user/user_internal.h"
 
 namespace platform::ddraw {
 namespace {
-
-// 16-bit rows to 0x00RRGGBB, eight pixels at a time: each channel is widened to
-// 8 bits by repeating its top bits.
-template <bool k565>
-__attribute__((target("avx2"))) int Row16ToRgbAvx2(const uint8_t* src, uint32_t* dst, int w) {
-  const __m256i five = _mm256_set1_epi16(0x1F), six = _mm256_set1_epi16(0x3F);
-  int x = 0;
-  for (; x + 16 <= w; x += 16) {
-    __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 2 * x));
-    __m256i r = _mm256_and_si256(_mm256_srli_epi16(p, k565 ? 11 : 10), five);
-    __m256i g, b = _mm256_and_si256(p, five);
-    r = _mm256_or_si256(_mm256_slli_epi16(r, 3), _mm256_srli_epi16(r, 2));
-    b = _mm256_or_si256(_mm256_slli_epi16(b, 3), _mm256_srli_epi16(b, 2));
-    if (k565) {
-      g = _mm256_and_si256(_mm256_srli_epi16(p, 5), six);
-      g = _mm256_or_si256(_mm256_slli_epi16(g, 2), _mm256_srli_epi16(g, 4));
-    } else {
-      g = _mm256_and_si256(_mm256_srli_epi16(p, 5), five);
-      g = _mm256_or_si256(_mm256_slli_epi16(g, 3), _mm256_srli_epi16(g, 2));
-    }
-    __m256i gb = _mm256_or_si256(b, _mm256_slli_epi16(g, 8));
-    // The unpacks work within each 128-bit half; put the halves back in order.
-    __m256i lo = _mm256_unpacklo_epi16(gb, r), hi = _mm256_unpackhi_epi16(gb, r);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + x), _mm256_permute2x128_si256(lo, hi, 0x20));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + x + 8), _mm256_permute2x128_si256(lo, hi, 0x31));
-  }
-  return x;
-}
-
-template <bool k565>
-void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w) {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  const __m128i five = _mm_set1_epi16(0x1F), six = _mm_set1_epi16(0x3F);
-  int x = avx2 ? Row16ToRgbAvx2<k565>(src, dst, w) : 0;
-  for (; x + 8 <= w; x += 8) {
-    __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * x));
-    __m128i r = _mm_and_si128(_mm_srli_epi16(p, k565 ? 11 : 10), five);
-    __m128i g, b = _mm_and_si128(p, five);
-    r = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
-    b = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
-    if (k565) {
-      g = _mm_and_si128(_mm_srli_epi16(p, 5), six);
-      g = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
-    } else {
-      g = _mm_and_si128(_mm_srli_epi16(p, 5), five);
-      g = _mm_or_si128(_mm_slli_epi16(g, 3), _mm_srli_epi16(g, 2));
-    }
-    __m128i gb = _mm_or_si128(b, _mm_slli_epi16(g, 8));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_unpacklo_epi16(gb, r));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x + 4), _mm_unpackhi_epi16(gb, r));
-  }
-  for (; x < w; ++x) {
-    uint32_t p = static_cast<uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
-    uint32_t r = k565 ? (p >> 11) & 0x1F : (p >> 10) & 0x1F, b = p & 0x1F;
-    uint32_t g = k565 ? (p >> 5) & 0x3F : (p >> 5) & 0x1F;
-    uint32_t g8 = k565 ? ((g << 2) | (g >> 4)) : ((g << 3) | (g >> 2));
-    dst[x] = (((r << 3) | (r >> 2)) << 16) | (g8 << 8) | ((b << 3) | (b >> 2));
-  }
-}
 
 // Converts one row of raw pixels to 0x00RRGGBB.
 void RowToRgb(const uint8_t* src, uint32_t* dst, int w, const PixelFormat& f, const ColorCodec& codec,
@@ -77,9 +16,9 @@ void RowToRgb(const uint8_t* src, uint32_t* dst, int w, const PixelFormat& f, co
   if (f.bits == 8) {
     for (int x = 0; x < w; ++x) dst[x] = palette[src[x]];
   } else if (f == PixelFormat::Rgb565()) {
-    Row16ToRgb<true>(src, dst, w);
+    pixels::Row16ToRgb(src, dst, w, true);
   } else if (f == PixelFormat::Rgb555()) {
-    Row16ToRgb<false>(src, dst, w);
+    pixels::Row16ToRgb(src, dst, w, false);
   } else if (f.bits == 32 && f.red == 0xFF0000 && f.green == 0xFF00 && f.blue == 0xFF) {
     for (int x = 0; x < w; ++x) dst[x] = ReadPixel(src + 4 * x, 4) & 0xFFFFFF;
   } else if (f.bits == 24 && f.red == 0xFF0000 && f.green == 0xFF00 && f.blue == 0xFF) {

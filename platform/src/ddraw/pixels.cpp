@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ddraw/pixels.h"
 
-#include <emmintrin.h>
+#include "cpu/cpu.h"
+
+#if RALLEX_X86_64
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +15,8 @@
 
 namespace platform::ddraw::pixels {
 namespace {
+
+#if RALLEX_X86_64
 
 uint32_t MaxValue(int bytes) { return bytes >= 4 ? 0xFFFFFFFFu : (1u << (8 * bytes)) - 1; }
 
@@ -26,11 +31,7 @@ bool Normalize(const Key& in, int bytes, Key* out) {
   return true;
 }
 
-// 256-bit forms for processors that have them; chosen once at start-up.
-bool& Avx2() {
-  static bool on = __builtin_cpu_supports("avx2");
-  return on;
-}
+bool Avx2() { return cpu::Has(cpu::kAvx2); }
 
 #define RX_AVX2 __attribute__((target("avx2")))
 
@@ -257,10 +258,7 @@ void DoubleRow16(uint8_t* d, const uint8_t* s, int w) {
 // so that no load reaches past them. Halves that draw from more than 16 source
 // pixels (shrinking below one half) make their group drawn pixel by pixel, as
 // does the row's end after the last whole group.
-bool& Ssse3() {
-  static bool on = __builtin_cpu_supports("ssse3");
-  return on;
-}
+bool Ssse3() { return cpu::Has(cpu::kSsse3); }
 
 #define RX_SSSE3 __attribute__((target("ssse3")))
 
@@ -401,10 +399,7 @@ RX_AVX2 void ShuffleRow16Avx2(uint8_t* d, const uint8_t* s, const std::vector<Sh
 // pair (AVX-512BW/VL), a group of 16 destination pixels takes them from one
 // 32-pixel window of the source row: two loads and one permute, whatever the
 // factor down to one half. The window lies inside the columns the map reads.
-bool& Avx512() {
-  static bool on = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
-  return on;
-}
+bool Avx512() { return cpu::Has(cpu::kAvx512); }
 
 #define RX_AVX512 __attribute__((target("avx2,avx512bw,avx512vl")))
 
@@ -539,24 +534,7 @@ ColumnShape ShapeOf(const int32_t* cols, int w) {
                     : ColumnShape::Any;
 }
 
-}  // namespace
-
-bool UseAvx512(bool allow) {
-  static const bool supported = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
-  bool was = Avx512();
-  Avx512() = allow && supported;
-  return was;
-}
-
-bool UseAvx2(bool allow) {
-  static const bool supported = __builtin_cpu_supports("avx2");
-  bool was = Avx2();
-  Avx2() = allow && supported;
-  return was;
-}
-
-void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value) {
-  if (w <= 0 || h <= 0) return;
+void FastFill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value) {
   value &= MaxValue(bytes);
   size_t rowBytes = static_cast<size_t>(w) * bytes;
   // Rows that follow each other without a gap are filled as one.
@@ -585,19 +563,8 @@ void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value
   }
 }
 
-void Copy(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes) {
-  if (w <= 0 || h <= 0) return;
-  size_t rowBytes = static_cast<size_t>(w) * bytes;
-  if (dstPitch == srcPitch && dstPitch == static_cast<ptrdiff_t>(rowBytes)) {
-    memcpy(dst, src, rowBytes * static_cast<size_t>(h));
-    return;
-  }
-  for (int y = 0; y < h; ++y) memcpy(dst + y * dstPitch, src + y * srcPitch, rowBytes);
-}
-
-void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
-               const Key& key) {
-  if (w <= 0 || h <= 0) return;
+void FastCopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
+                   const Key& key) {
   Key k;
   if (!Normalize(key, bytes, &k)) {
     Copy(dst, dstPitch, src, srcPitch, w, h, bytes);
@@ -611,9 +578,8 @@ void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t s
   }
 }
 
-void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
-                const int32_t* cols, const int32_t* rows, const Key* key) {
-  if (w <= 0 || h <= 0) return;
+void FastCopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h,
+                    int bytes, const int32_t* cols, const int32_t* rows, const Key* key) {
   Key k;
   if (key && !Normalize(*key, bytes, &k)) key = nullptr;
   const Key* kp = key ? &k : nullptr;
@@ -665,6 +631,107 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
   }
 }
 
+// 16-bit rows to 0x00RRGGBB, eight pixels at a time: each channel is widened to
+// 8 bits by repeating its top bits.
+template <bool k565>
+__attribute__((target("avx2"))) int Row16ToRgbAvx2(const uint8_t* src, uint32_t* dst, int w) {
+  const __m256i five = _mm256_set1_epi16(0x1F), six = _mm256_set1_epi16(0x3F);
+  int x = 0;
+  for (; x + 16 <= w; x += 16) {
+    __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 2 * x));
+    __m256i r = _mm256_and_si256(_mm256_srli_epi16(p, k565 ? 11 : 10), five);
+    __m256i g, b = _mm256_and_si256(p, five);
+    r = _mm256_or_si256(_mm256_slli_epi16(r, 3), _mm256_srli_epi16(r, 2));
+    b = _mm256_or_si256(_mm256_slli_epi16(b, 3), _mm256_srli_epi16(b, 2));
+    if (k565) {
+      g = _mm256_and_si256(_mm256_srli_epi16(p, 5), six);
+      g = _mm256_or_si256(_mm256_slli_epi16(g, 2), _mm256_srli_epi16(g, 4));
+    } else {
+      g = _mm256_and_si256(_mm256_srli_epi16(p, 5), five);
+      g = _mm256_or_si256(_mm256_slli_epi16(g, 3), _mm256_srli_epi16(g, 2));
+    }
+    __m256i gb = _mm256_or_si256(b, _mm256_slli_epi16(g, 8));
+    // The unpacks work within each 128-bit half; put the halves back in order.
+    __m256i lo = _mm256_unpacklo_epi16(gb, r), hi = _mm256_unpackhi_epi16(gb, r);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + x), _mm256_permute2x128_si256(lo, hi, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + x + 8), _mm256_permute2x128_si256(lo, hi, 0x31));
+  }
+  return x;
+}
+
+template <bool k565>
+void FastRow16ToRgb(const uint8_t* src, uint32_t* dst, int w) {
+  const bool avx2 = Avx2();
+  const __m128i five = _mm_set1_epi16(0x1F), six = _mm_set1_epi16(0x3F);
+  int x = avx2 ? Row16ToRgbAvx2<k565>(src, dst, w) : 0;
+  for (; x + 8 <= w; x += 8) {
+    __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * x));
+    __m128i r = _mm_and_si128(_mm_srli_epi16(p, k565 ? 11 : 10), five);
+    __m128i g, b = _mm_and_si128(p, five);
+    r = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
+    b = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
+    if (k565) {
+      g = _mm_and_si128(_mm_srli_epi16(p, 5), six);
+      g = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
+    } else {
+      g = _mm_and_si128(_mm_srli_epi16(p, 5), five);
+      g = _mm_or_si128(_mm_slli_epi16(g, 3), _mm_srli_epi16(g, 2));
+    }
+    __m128i gb = _mm_or_si128(b, _mm_slli_epi16(g, 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_unpacklo_epi16(gb, r));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x + 4), _mm_unpackhi_epi16(gb, r));
+  }
+  reference::Row16ToRgb(src + 2 * x, dst + x, w - x, k565);
+}
+
+#endif  // RALLEX_X86_64
+
+}  // namespace
+
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565) {
+#if RALLEX_X86_64
+  if (cpu::Has(cpu::kSse2)) return rgb565 ? FastRow16ToRgb<true>(src, dst, w) : FastRow16ToRgb<false>(src, dst, w);
+#endif
+  reference::Row16ToRgb(src, dst, w, rgb565);
+}
+
+// The vector forms need SSE2 at least; everything else takes the reference forms.
+void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value) {
+  if (w <= 0 || h <= 0) return;
+#if RALLEX_X86_64
+  if (cpu::Has(cpu::kSse2)) return FastFill(dst, pitch, w, h, bytes, value);
+#endif
+  reference::Fill(dst, pitch, w, h, bytes, value);
+}
+
+void Copy(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes) {
+  if (w <= 0 || h <= 0) return;
+  size_t rowBytes = static_cast<size_t>(w) * bytes;
+  if (dstPitch == srcPitch && dstPitch == static_cast<ptrdiff_t>(rowBytes)) {
+    memcpy(dst, src, rowBytes * static_cast<size_t>(h));
+    return;
+  }
+  for (int y = 0; y < h; ++y) memcpy(dst + y * dstPitch, src + y * srcPitch, rowBytes);
+}
+
+void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
+               const Key& key) {
+  if (w <= 0 || h <= 0) return;
+#if RALLEX_X86_64
+  if (cpu::Has(cpu::kSse2)) return FastCopyKeyed(dst, dstPitch, src, srcPitch, w, h, bytes, key);
+#endif
+  reference::CopyKeyed(dst, dstPitch, src, srcPitch, w, h, bytes, key);
+}
+
+void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
+                const int32_t* cols, const int32_t* rows, const Key* key) {
+  if (w <= 0 || h <= 0) return;
+#if RALLEX_X86_64
+  if (cpu::Has(cpu::kSse2)) return FastCopyMapped(dst, dstPitch, src, srcPitch, w, h, bytes, cols, rows, key);
+#endif
+  reference::CopyMapped(dst, dstPitch, src, srcPitch, w, h, bytes, cols, rows, key);
+}
+
 namespace reference {
 
 void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value) {
@@ -696,6 +763,16 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
       if (key && key->Transparent(v)) continue;
       WritePixel(dst + y * dstPitch + x * bytes, bytes, v);
     }
+}
+
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565) {
+  for (int x = 0; x < w; ++x) {
+    uint32_t p = static_cast<uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
+    uint32_t r = rgb565 ? (p >> 11) & 0x1F : (p >> 10) & 0x1F, b = p & 0x1F;
+    uint32_t g = rgb565 ? (p >> 5) & 0x3F : (p >> 5) & 0x1F;
+    uint32_t g8 = rgb565 ? ((g << 2) | (g >> 4)) : ((g << 3) | (g >> 2));
+    dst[x] = (((r << 3) | (r >> 2)) << 16) | (g8 << 8) | ((b << 3) | (b >> 2));
+  }
 }
 
 }  // namespace reference

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The pixel loops of copies and fills: plain and colour-keyed copies, fills, and
 // copies through column and row maps (stretching and mirroring). Each has a fast
-// form (whole rows, SSE2) and a plain per-pixel reference form that the tests
-// hold the fast form to. Callers clip first: every loop touches exactly the
-// w x h pixels it is given.
+// form (whole rows in 128-bit vectors, 256-bit ones and 512-bit-family permutes
+// where the processor choice of cpu/cpu.h allows them) and a plain per-pixel
+// reference form, which is what runs without SSE2 and what the tests hold the
+// fast forms to. Callers clip first: every loop touches exactly the w x h
+// pixels it is given.
 #pragma once
 
 #include <cstddef>
@@ -33,12 +35,9 @@ void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t s
 void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
                 const int32_t* cols, const int32_t* rows, const Key* key);
 
-// The fast loops use 256-bit vectors where the processor has them. Tests turn
-// them off to check the 128-bit forms as well; returns the previous setting.
-bool UseAvx2(bool allow);
-// 16-bit copies through a column map also use 512-bit-family permutes (on
-// 256-bit registers) where the processor has them, with the 256-bit loops on.
-bool UseAvx512(bool allow);
+// w pixels of a 16-bit row (5-6-5 or 5-5-5, red highest) as 0x00RRGGBB, each
+// channel widened to 8 bits by repeating its top bits.
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565);
 
 namespace reference {
 void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value);
@@ -47,6 +46,7 @@ void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t s
                const Key& key);
 void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
                 const int32_t* cols, const int32_t* rows, const Key* key);
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565);
 }  // namespace reference
 
 }  // namespace platform::ddraw::pixels

@@ -1,23 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "gdi/rows.h"
 
-#include <emmintrin.h>
+#include "cpu/cpu.h"
+
+#if RALLEX_X86_64
 #include <immintrin.h>
+#endif
 
 #include <cstring>
 
 namespace platform::gdi::rows {
 namespace {
 
-// 256-bit forms for processors that have them; chosen once at start-up.
-bool& Avx2() {
-  static bool on = __builtin_cpu_supports("avx2");
-  return on;
-}
-bool Ssse3() {
-  static const bool on = __builtin_cpu_supports("ssse3");
-  return on;
-}
+#if RALLEX_X86_64
+
+bool Avx2() { return cpu::Has(cpu::kAvx2); }
+bool Sse2() { return cpu::Has(cpu::kSse2); }
+bool Ssse3() { return cpu::Has(cpu::kSsse3); }
 
 #define RX_AVX2 __attribute__((target("avx2")))
 #define RX_SSSE3 __attribute__((target("ssse3")))
@@ -210,34 +209,30 @@ RX_AVX2 void WidenAvx2(const uint8_t* src, uint32_t* dst, size_t n) {
   WidenSsse3(src + 3 * i, dst + i, n - i);
 }
 
+#endif  // RALLEX_X86_64
+
 }  // namespace
 
-bool UseAvx2(bool allow) {
-  static const bool supported = __builtin_cpu_supports("avx2");
-  bool was = Avx2();
-  Avx2() = allow && supported;
-  return was;
-}
-
 void PackRow(const uint32_t* src, uint8_t* dst, size_t n, const Format& f, int bytes) {
+#if RALLEX_X86_64
   Lanes l;
-  if ((bytes != 2 && bytes != 4) || !LanesOf(f, &l)) {
-    reference::PackRow(src, dst, n, f, bytes);
+  if ((bytes == 2 || bytes == 4) && Sse2() && LanesOf(f, &l)) {
+    if (Avx2())
+      PackRowAvx2(src, dst, n, l, bytes);
+    else
+      PackRowSse2(src, dst, n, l, bytes);
     return;
   }
-  if (Avx2())
-    PackRowAvx2(src, dst, n, l, bytes);
-  else
-    PackRowSse2(src, dst, n, l, bytes);
+#endif
+  reference::PackRow(src, dst, n, f, bytes);
 }
 
 void WidenBgr24(const uint8_t* src, uint32_t* dst, size_t n) {
-  if (Avx2())
-    WidenAvx2(src, dst, n);
-  else if (Ssse3())
-    WidenSsse3(src, dst, n);
-  else
-    reference::WidenBgr24(src, dst, n);
+#if RALLEX_X86_64
+  if (Avx2()) return WidenAvx2(src, dst, n);
+  if (Ssse3()) return WidenSsse3(src, dst, n);
+#endif
+  reference::WidenBgr24(src, dst, n);
 }
 
 namespace reference {

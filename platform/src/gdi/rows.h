@@ -2,8 +2,9 @@
 // Whole-row pixel conversions on the GDI's load and copy paths: colours packed
 // into a device context's direct format (StretchBlt, BitBlt), and 24-bit bitmap
 // rows widened to 32 bits (reading .bmp files). Each has a fast form (SSE2 or
-// SSSE3, and AVX2 where the processor has it) and a plain per-pixel reference
-// form that the tests hold the fast form to.
+// SSSE3, and AVX2, as the processor choice of cpu/cpu.h allows) and a plain
+// per-pixel reference form, which runs where no vector form may and which the
+// tests hold the fast forms to.
 #pragma once
 
 #include <cstddef>
@@ -20,10 +21,6 @@ void PackRow(const uint32_t* src, uint8_t* dst, size_t n, const Format& f, int b
 // n pixels of a 24-bit bitmap row (blue, green, red bytes) as 0x00RRGGBB.
 // Reads exactly 3 * n bytes.
 void WidenBgr24(const uint8_t* src, uint32_t* dst, size_t n);
-
-// The fast forms use 256-bit vectors where the processor has them. Tests turn
-// them off to check the 128-bit forms as well; returns the previous setting.
-bool UseAvx2(bool allow);
 
 namespace reference {
 void PackRow(const uint32_t* src, uint8_t* dst, size_t n, const Format& f, int bytes);
