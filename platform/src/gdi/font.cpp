@@ -4,7 +4,11 @@
 // ascent plus descent; a negative one is the em height).
 #include "gdi/font.h"
 
+#ifdef __EMSCRIPTEN__
+#include "backend/web/fonts.h"
+#else
 #include <fontconfig/fontconfig.h>
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -98,6 +102,20 @@ Match FindFace(const std::string& name, int weight, bool italic, BYTE pitchAndFa
   if (it != cache.end()) return it->second;
 
   Match match;
+#ifdef __EMSCRIPTEN__
+  // The browser has no fontconfig: the page serves the faces it would find.
+  {
+    std::string family = name.empty() ? GenericFamily(pitchAndFamily) : name;
+    if (const char* face = MetricCompatibleFace(Lower(family))) family = face;
+    const char* generic = (pitchAndFamily & 0x03) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN ? "monospace"
+                          : (pitchAndFamily & 0xF0) == FF_ROMAN                                         ? "serif"
+                                                                                                         : "sans";
+    platform::web::FontFile file = platform::web::FindFontFile(family, generic, weight, italic);
+    match.found = !file.path.empty();
+    match.file = file.path;
+    match.family = file.family;
+  }
+#else
   static bool initialised = FcInit() == FcTrue;
   if (initialised) {
     FcPattern* pattern = FcPatternCreate();
@@ -126,6 +144,7 @@ Match FindFace(const std::string& name, int weight, bool italic, BYTE pitchAndFa
     }
     FcPatternDestroy(pattern);
   }
+#endif
   cache[key] = match;
   return match;
 }

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "winmm/midi.h"
 
+#ifdef __EMSCRIPTEN__
+#include "backend/web/files.h"
+#include "backend/web/fluidsynth_web.h"
+#else
 #include <fluidsynth.h>
+#endif
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -254,6 +259,10 @@ bool Synth::EnsureSynth(int rate) {
     settings_ = nullptr;
   }
   fontPath_.clear();
+#ifdef __EMSCRIPTEN__
+  // The page serves the sound font beside itself, under the file's own name.
+  web::FetchIntoFile("soundfonts/" + path.substr(path.find_last_of('/') + 1), path);
+#endif
   if (!IsReadableFile(path)) return false;
   // FluidSynth reports problems of the font on standard error; the open's
   // result is what counts here.

@@ -1,0 +1,14 @@
+# SPDX-License-Identifier: MIT
+# The libraries of the browser build. FreeType is Debian's source built with
+# emcc by scripts/web (RALLEX_WEB_FREETYPE is its install prefix). Font matching
+# and the MIDI synthesiser have browser forms of their own inside the platform
+# layer, so fontconfig and FluidSynth stand as empty targets here.
+set(RALLEX_WEB_FREETYPE "" CACHE PATH "Install prefix of FreeType built with emcc")
+if(NOT EXISTS "${RALLEX_WEB_FREETYPE}/lib/libfreetype.a")
+  message(FATAL_ERROR "RALLEX_WEB_FREETYPE must name FreeType built with emcc (scripts/web builds it)")
+endif()
+add_library(PkgConfig::FREETYPE INTERFACE IMPORTED)
+target_include_directories(PkgConfig::FREETYPE INTERFACE "${RALLEX_WEB_FREETYPE}/include/freetype2")
+target_link_libraries(PkgConfig::FREETYPE INTERFACE "${RALLEX_WEB_FREETYPE}/lib/libfreetype.a")
+add_library(PkgConfig::FONTCONFIG INTERFACE IMPORTED)
+add_library(PkgConfig::FLUIDSYNTH INTERFACE IMPORTED)

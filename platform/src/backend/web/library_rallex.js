@@ -1,0 +1,368 @@
+// SPDX-License-Identifier: MIT
+// The page's side of the browser backend (web_backend.cpp): the canvas, DOM
+// events, the clock and the waits, Web Audio and message boxes. The page
+// (web/index.html) gives Module.canvas and, optionally, Module.rallexPage with
+// hooks that it wants to hear from (frames shown, audio, pointer lock).
+mergeInto(LibraryManager.library, {
+  $RW: {
+    t0: 0,
+    events: [],
+    wake: null,            // the pending wait for an event, if any
+    relativeWanted: false,
+    locked: false,
+    lockEndedAt: -1e9,
+    lastX: null, lastY: null,
+    touch: null,
+    image: null,
+    ctx: null,
+    audio: null,
+    dialogOpen: false,
+    frames: 0,
+    // KeyboardEvent.code -> the keyboard's set-1 scan code as DirectInput
+    // numbers keys (extended keys with 0x80).
+    keys: {
+      Escape: 0x01, Digit1: 0x02, Digit2: 0x03, Digit3: 0x04, Digit4: 0x05, Digit5: 0x06, Digit6: 0x07,
+      Digit7: 0x08, Digit8: 0x09, Digit9: 0x0A, Digit0: 0x0B, Minus: 0x0C, Equal: 0x0D, Backspace: 0x0E,
+      Tab: 0x0F, KeyQ: 0x10, KeyW: 0x11, KeyE: 0x12, KeyR: 0x13, KeyT: 0x14, KeyY: 0x15, KeyU: 0x16,
+      KeyI: 0x17, KeyO: 0x18, KeyP: 0x19, BracketLeft: 0x1A, BracketRight: 0x1B, Enter: 0x1C,
+      ControlLeft: 0x1D, KeyA: 0x1E, KeyS: 0x1F, KeyD: 0x20, KeyF: 0x21, KeyG: 0x22, KeyH: 0x23,
+      KeyJ: 0x24, KeyK: 0x25, KeyL: 0x26, Semicolon: 0x27, Quote: 0x28, Backquote: 0x29,
+      ShiftLeft: 0x2A, Backslash: 0x2B, KeyZ: 0x2C, KeyX: 0x2D, KeyC: 0x2E, KeyV: 0x2F, KeyB: 0x30,
+      KeyN: 0x31, KeyM: 0x32, Comma: 0x33, Period: 0x34, Slash: 0x35, ShiftRight: 0x36,
+      NumpadMultiply: 0x37, AltLeft: 0x38, Space: 0x39, CapsLock: 0x3A, F1: 0x3B, F2: 0x3C, F3: 0x3D,
+      F4: 0x3E, F5: 0x3F, F6: 0x40, F7: 0x41, F8: 0x42, F9: 0x43, F10: 0x44, NumLock: 0x45,
+      ScrollLock: 0x46, Numpad7: 0x47, Numpad8: 0x48, Numpad9: 0x49, NumpadSubtract: 0x4A,
+      Numpad4: 0x4B, Numpad5: 0x4C, Numpad6: 0x4D, NumpadAdd: 0x4E, Numpad1: 0x4F, Numpad2: 0x50,
+      Numpad3: 0x51, Numpad0: 0x52, NumpadDecimal: 0x53, IntlBackslash: 0x56, F11: 0x57, F12: 0x58,
+      NumpadEnter: 0x9C, ControlRight: 0x9D, NumpadDivide: 0xB5, PrintScreen: 0xB7, AltRight: 0xB8,
+      Pause: 0xC5, Home: 0xC7, ArrowUp: 0xC8, PageUp: 0xC9, ArrowLeft: 0xCB, ArrowRight: 0xCD,
+      End: 0xCF, ArrowDown: 0xD0, PageDown: 0xD1, Insert: 0xD2, Delete: 0xD3, MetaLeft: 0xDB,
+      MetaRight: 0xDC, ContextMenu: 0xDD
+    },
+    hook: function(name, arg) {
+      var page = Module['rallexPage'];
+      if (page && typeof page[name] === 'function') page[name](arg);
+    },
+    // type, scan, repeat, x, y, dx, dy, button, pressed
+    push: function(type, fields) {
+      var e = [type, 0, 0, 0, 0, 0, 0, 0, 0];
+      for (var k in fields) e[k] = fields[k];
+      RW.events.push(e);
+      if (RW.wake) { var w = RW.wake; RW.wake = null; w(1); }
+    },
+    // The pointer's place in the picture's pixels.
+    place: function(clientX, clientY) {
+      var c = Module['canvas'], r = c.getBoundingClientRect();
+      if (r.width <= 0 || r.height <= 0) return [0, 0];
+      return [Math.round((clientX - r.left) * c.width / r.width),
+              Math.round((clientY - r.top) * c.height / r.height)];
+    },
+    motion: function(x, y) {
+      if (RW.lastX !== null) {
+        var dx = x - RW.lastX, dy = y - RW.lastY;
+        if (dx || dy) RW.push(3, {3: x, 4: y, 5: dx, 6: dy});
+      }
+      RW.lastX = x; RW.lastY = y;
+    },
+    gesture: function() {
+      if (RW.audio && RW.audio.ctx.state !== 'running') RW.audio.ctx.resume();
+      RW.hook('gesture');
+    },
+    lock: function() {
+      var c = Module['canvas'];
+      if (!RW.relativeWanted || RW.locked || !c.requestPointerLock || document.hidden) return;
+      try {
+        var p = c.requestPointerLock();
+        if (p && p.catch) p.catch(function() { RW.hook('pointerLockRefused'); });
+      } catch (e) { RW.hook('pointerLockRefused'); }
+    },
+    fit: function() {
+      // The picture fills the window with its aspect kept.
+      var c = Module['canvas'];
+      if (!c.width || !c.height) return;
+      var box = c.parentElement || document.body;
+      var w = box.clientWidth || window.innerWidth, h = box.clientHeight || window.innerHeight;
+      var s = Math.min(w / c.width, h / c.height);
+      c.style.width = Math.floor(c.width * s) + 'px';
+      c.style.height = Math.floor(c.height * s) + 'px';
+    },
+    // A turn for the browser that is not held back as nested timeouts are.
+    turn: function(f) {
+      if (!RW.channel) {
+        RW.channel = new MessageChannel();
+        RW.turns = [];
+        RW.channel.port1.onmessage = function() { var t = RW.turns.shift(); if (t) t(); };
+      }
+      RW.turns.push(f);
+      RW.channel.port2.postMessage(0);
+    }
+  },
+
+  rallex_web_init__deps: ['$RW'],
+  rallex_web_init: function() {
+    RW.t0 = performance.now();
+    var c = Module['canvas'];
+    RW.ctx = c.getContext('2d', {alpha: false});
+    window.addEventListener('resize', RW.fit);
+    document.addEventListener('fullscreenchange', RW.fit);
+    c.addEventListener('mousedown', function(e) {
+      RW.gesture();
+      RW.lock();
+      var b = e.button === 0 ? 0 : e.button === 2 ? 1 : e.button === 1 ? 2 : 3;
+      RW.push(4, {7: b, 8: 1});
+    });
+    window.addEventListener('mouseup', function(e) {
+      var b = e.button === 0 ? 0 : e.button === 2 ? 1 : e.button === 1 ? 2 : 3;
+      RW.push(4, {7: b, 8: 0});
+    });
+    c.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+    document.addEventListener('mousemove', function(e) {
+      if (RW.locked) {
+        if (e.movementX || e.movementY) RW.push(3, {5: e.movementX, 6: e.movementY});
+        return;
+      }
+      // Without pointer lock (refused, or not asked for): motion follows the
+      // pointer's place over the picture.
+      var p = RW.place(e.clientX, e.clientY);
+      RW.motion(p[0], p[1]);
+    });
+    c.addEventListener('wheel', function(e) {
+      e.preventDefault();
+      RW.push(5, {6: e.deltaY < 0 ? 1 : -1});
+    }, {passive: false});
+    document.addEventListener('pointerlockchange', function() {
+      var was = RW.locked;
+      RW.locked = document.pointerLockElement === Module['canvas'];
+      RW.lastX = null;
+      if (was && !RW.locked) RW.lockEndedAt = performance.now();
+      RW.hook('pointerLock', RW.locked);
+    });
+    document.addEventListener('pointerlockerror', function() { RW.hook('pointerLockRefused'); });
+    // Touch: the paddle follows the finger.
+    var touchAt = function(e) { var t = e.changedTouches[0]; return RW.place(t.clientX, t.clientY); };
+    c.addEventListener('touchstart', function(e) {
+      e.preventDefault();
+      RW.gesture();
+      var p = touchAt(e);
+      RW.touch = p;
+      RW.lastX = p[0]; RW.lastY = p[1];
+    }, {passive: false});
+    c.addEventListener('touchmove', function(e) {
+      e.preventDefault();
+      var p = touchAt(e);
+      RW.motion(p[0], p[1]);
+    }, {passive: false});
+    c.addEventListener('touchend', function(e) { e.preventDefault(); RW.touch = null; RW.lastX = null; },
+                       {passive: false});
+    var key = function(e, down) {
+      if (RW.dialogOpen) return;
+      var code = RW.keys[e.code];
+      if (code === undefined) return;
+      if (down) RW.gesture();
+      if (code === 0x01) {
+        // Escape gives the pointer back first, as browsers want; only a
+        // further Escape reaches the program.
+        if (RW.locked) {
+          e.preventDefault();
+          document.exitPointerLock();
+          return;
+        }
+        if (performance.now() - RW.lockEndedAt < 250) return;
+      }
+      if (!e.ctrlKey && !e.metaKey && code !== 0x57 && code !== 0x58) e.preventDefault();
+      RW.push(down ? 1 : 2, {1: code, 2: down && e.repeat ? 1 : 0});
+    };
+    window.addEventListener('keydown', function(e) { key(e, true); });
+    window.addEventListener('keyup', function(e) { key(e, false); });
+    // A hidden page is a program without the focus: the game pauses.
+    document.addEventListener('visibilitychange', function() {
+      RW.push(document.hidden ? 8 : 7, {});
+      RW.hook('visibility', !document.hidden);
+    });
+  },
+
+  rallex_web_now__deps: ['$RW'],
+  rallex_web_now: function() { return performance.now() - RW.t0; },
+
+  // Sleeps until the clock reaches now + ms. Short waits (a frame's) end on an
+  // animation frame of the browser, which paces the picture with the screen;
+  // long ones, and those of a hidden page, on a timer.
+  rallex_web_sleep__deps: ['$RW'],
+  rallex_web_sleep: function(ms) {
+    Asyncify.handleSleep(function(wakeUp) {
+      var deadline = performance.now() + ms;
+      if (ms >= 40 || document.hidden || typeof requestAnimationFrame !== 'function') {
+        setTimeout(wakeUp, ms);
+        return;
+      }
+      var frame = function() {
+        var left = deadline - performance.now();
+        if (left <= 0) { wakeUp(); return; }
+        // Less than a quarter frame left: a timer is closer than the next frame.
+        if (left < 4 || document.hidden) { setTimeout(wakeUp, left); return; }
+        requestAnimationFrame(frame);
+      };
+      requestAnimationFrame(frame);
+    });
+  },
+
+  rallex_web_wait_event__deps: ['$RW'],
+  rallex_web_wait_event: function(ms) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      if (RW.events.length) { wakeUp(1); return; }
+      var timer = setTimeout(function() { RW.wake = null; wakeUp(0); }, ms);
+      RW.wake = function(v) { clearTimeout(timer); wakeUp(v); };
+    });
+  },
+
+  rallex_web_yield__deps: ['$RW'],
+  rallex_web_yield: function() {
+    Asyncify.handleSleep(function(wakeUp) { RW.turn(wakeUp); });
+  },
+
+  rallex_web_next_event__deps: ['$RW'],
+  rallex_web_next_event: function(out) {
+    var e = RW.events.shift();
+    if (!e) return 0;
+    for (var i = 0; i < 9; i++) HEAP32[(out >> 2) + i] = e[i];
+    return 1;
+  },
+
+  rallex_web_message_box__deps: ['$RW'],
+  rallex_web_message_box: function(text, caption, yesNo) {
+    text = UTF8ToString(text);
+    caption = UTF8ToString(caption);
+    return Asyncify.handleSleep(function(wakeUp) {
+      var IDOK = 1, IDYES = 6, IDNO = 7;
+      var d = document.createElement('dialog');
+      d.className = 'rallex-message';
+      var h = document.createElement('h2'); h.textContent = caption; d.appendChild(h);
+      var p = document.createElement('p'); p.textContent = text; d.appendChild(p);
+      var row = document.createElement('div'); d.appendChild(row);
+      var answer = function(v) {
+        d.close();
+        d.remove();
+        RW.dialogOpen = false;
+        RW.hook('messageBoxClosed', v);
+        wakeUp(v);
+      };
+      var button = function(label, v) {
+        var b = document.createElement('button');
+        b.textContent = label;
+        b.addEventListener('click', function() { answer(v); });
+        row.appendChild(b);
+        return b;
+      };
+      var first = yesNo ? button('Yes', IDYES) : button('OK', IDOK);
+      if (yesNo) button('No', IDNO);
+      d.addEventListener('keydown', function(e) {
+        if (yesNo && e.key.toLowerCase() === 'y') { e.preventDefault(); answer(IDYES); }
+        else if (yesNo && e.key.toLowerCase() === 'n') { e.preventDefault(); answer(IDNO); }
+      });
+      // Escape answers a box that has only OK; a Yes/No box wants an answer.
+      d.addEventListener('cancel', function(e) { e.preventDefault(); if (!yesNo) answer(IDOK); });
+      if (document.pointerLockElement) document.exitPointerLock();
+      RW.dialogOpen = true;
+      document.body.appendChild(d);
+      d.showModal();
+      first.focus();
+      RW.hook('messageBox', {text: text, caption: caption, yesNo: !!yesNo});
+    });
+  },
+
+  rallex_web_set_title: function(title) { document.title = UTF8ToString(title); },
+
+  rallex_web_set_icon: function(argb, width, height) {
+    var c = document.createElement('canvas');
+    c.width = width; c.height = height;
+    var g = c.getContext('2d'), img = g.createImageData(width, height);
+    for (var i = 0; i < width * height; i++) {
+      var v = HEAPU32[(argb >> 2) + i];
+      img.data[i * 4] = (v >>> 16) & 255; img.data[i * 4 + 1] = (v >>> 8) & 255;
+      img.data[i * 4 + 2] = v & 255; img.data[i * 4 + 3] = (v >>> 24) & 255;
+    }
+    g.putImageData(img, 0, 0);
+    var link = document.querySelector('link[rel="icon"]') || document.createElement('link');
+    link.rel = 'icon';
+    link.href = c.toDataURL();
+    document.head.appendChild(link);
+  },
+
+  rallex_web_present__deps: ['$RW'],
+  rallex_web_present: function(rgba, width, height) {
+    var c = Module['canvas'];
+    if (c.width !== width || c.height !== height || !RW.image) {
+      c.width = width; c.height = height;
+      RW.image = RW.ctx.createImageData(width, height);
+      RW.fit();
+    }
+    RW.image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
+    RW.ctx.putImageData(RW.image, 0, 0);
+    RW.frames++;
+    RW.hook('frame', RW.frames);
+  },
+
+  rallex_web_relative_mouse__deps: ['$RW'],
+  rallex_web_relative_mouse: function(on) {
+    RW.relativeWanted = !!on;
+    RW.lastX = null;
+    if (!on && RW.locked && document.exitPointerLock) document.exitPointerLock();
+  },
+
+  rallex_web_cursor_visible: function(on) { Module['canvas'].style.cursor = on ? 'default' : 'none'; },
+
+  rallex_web_has_focus: function() { return document.hidden ? 0 : 1; },
+
+  rallex_web_desktop_size: function(w, h) {
+    HEAP32[w >> 2] = (window.screen && screen.width) || window.innerWidth;
+    HEAP32[h >> 2] = (window.screen && screen.height) || window.innerHeight;
+  },
+
+  // Web Audio pulls the mixer through a script processor. Until the first
+  // click or key the browser keeps the context suspended; meanwhile a timer
+  // pulls and drops the same amount, so that the sounds' positions keep time.
+  rallex_web_open_audio__deps: ['$RW', 'malloc'],
+  rallex_web_open_audio: function(rate, frames, pull) {
+    var AC = window.AudioContext || window.webkitAudioContext;
+    if (!AC || RW.audio) return 0;
+    var ctx;
+    try { ctx = new AC({sampleRate: rate, latencyHint: 'interactive'}); } catch (e) {
+      try { ctx = new AC(); } catch (e2) { return 0; }
+    }
+    var size = 1024;
+    var buffer = _malloc(size * 4);
+    var fill = function(n) {
+      {{{ makeDynCall('vii', 'pull') }}}(buffer, n);
+      return HEAP16.subarray(buffer >> 1, (buffer >> 1) + n * 2);
+    };
+    var node = ctx.createScriptProcessor(size, 0, 2);
+    var a = {ctx: ctx, node: node, buffer: buffer, mutedAt: performance.now(), pumped: 0};
+    node.onaudioprocess = function(ev) {
+      var l = ev.outputBuffer.getChannelData(0), r = ev.outputBuffer.getChannelData(1);
+      var n = l.length, s = fill(n);
+      for (var i = 0; i < n; i++) { l[i] = s[2 * i] / 32768; r[i] = s[2 * i + 1] / 32768; }
+      RW.hook('audio', {left: l, right: r, rate: ctx.sampleRate, time: ev.playbackTime});
+    };
+    node.connect(ctx.destination);
+    a.pump = setInterval(function() {
+      var now = performance.now();
+      if (ctx.state === 'running') { a.mutedAt = now; a.pumped = 0; return; }
+      var due = Math.floor((now - a.mutedAt) * ctx.sampleRate / 1000) - a.pumped;
+      while (due >= size) { fill(size); a.pumped += size; due -= size; }
+    }, 20);
+    RW.audio = a;
+    return ctx.sampleRate;
+  },
+
+  rallex_web_close_audio__deps: ['$RW', 'free'],
+  rallex_web_close_audio: function() {
+    var a = RW.audio;
+    if (!a) return;
+    RW.audio = null;
+    clearInterval(a.pump);
+    a.node.onaudioprocess = null;
+    a.node.disconnect();
+    a.ctx.close();
+    _free(a.buffer);
+  }
+});

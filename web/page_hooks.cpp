@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+// The page's hooks into the game: with the page's asking (a scripted game), the
+// mouse motion of each frame comes from a script and each frame's state is
+// handed to the page as one line, the same line as the replay tool's. The game
+// itself is unchanged; these are its observers.
+#include <emscripten.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "backend/web/web.h"
+#include "game/ball.h"
+#include "game/main.h"
+#include "game/paddles.h"
+
+namespace {
+
+std::vector<int32_t> motions;
+long maxFrames = 0;
+long frames = 0;
+std::string sounds;
+
+const char* SoundName(GameSound s) {
+  switch (s) {
+    case GameSound::Woohoo: return "woohoo";
+    case GameSound::Doh: return "doh";
+    case GameSound::Wall: return "wall";
+    case GameSound::Paddle: return "paddle";
+  }
+  return "?";
+}
+
+void OnSound(GameSound s) {
+  if (!sounds.empty()) sounds += '+';
+  sounds += SoundName(s);
+}
+
+void OnFrameStarting() {
+  size_t index = static_cast<size_t>(frames);
+  int32_t dx = index < motions.size() ? motions[index] : 0;
+  if (dx != 0) platform::web::InjectMouseMotion(dx, 0);
+  sounds.clear();
+}
+
+void OnFrameDone() {
+  ++frames;
+  char line[256];
+  std::snprintf(line, sizeof line, "%ld,%d,%d,%.17g,%d,%d,%d,%d,%u,%u,%s", frames, ball->x, ball->y, ball->angle,
+                ball->speed, playerPaddle->x, computerPaddle->x, computerPaddle->speed, playerScore, computerScore,
+                sounds.c_str());
+  EM_ASM({ if (Module['rallexPage'] && Module['rallexPage'].trace) Module['rallexPage'].trace(UTF8ToString($0)); },
+         line);
+  if (maxFrames > 0 && frames >= maxFrames) SendMessageA(mainWindow, WM_CLOSE, 0, 0);
+}
+
+// Frame-by-frame state for the page, without a script: frame number and scores.
+void OnFrameShown() {
+  ++frames;
+  EM_ASM({ if (Module['rallexPage'] && Module['rallexPage'].state)
+             Module['rallexPage'].state($0, $1, $2, $3, $4); },
+         frames, ball->x, ball->y, playerScore, computerScore);
+}
+
+// The samples the rules ask for, as they ask, for the page to hear them played.
+void OnSoundAsked(GameSound s) {
+  EM_ASM({ if (Module['rallexPage'] && Module['rallexPage'].sound) Module['rallexPage'].sound(UTF8ToString($0)); },
+         SoundName(s));
+}
+
+// Reads the page's request before the game starts: Module.rallexScript, an
+// array of per-frame x motions, and Module.rallexMaxFrames.
+struct Hooks {
+  Hooks() {
+    int scripted = EM_ASM_INT({ return Array.isArray(Module['rallexScript']) ? 1 : 0; });
+    if (!scripted) {
+      gameObservers.frameDone = OnFrameShown;
+      gameObservers.soundRequested = OnSoundAsked;
+      return;
+    }
+    int n = EM_ASM_INT({ return Module['rallexScript'].length; });
+    motions.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) motions[static_cast<size_t>(i)] = EM_ASM_INT({ return Module['rallexScript'][$0] | 0; }, i);
+    maxFrames = EM_ASM_INT({ return Module['rallexMaxFrames'] | 0; });
+    // A scripted game runs on a virtual clock, as the replay tool's does.
+    platform::web::UseVirtualClock(true);
+    gameObservers.soundRequested = OnSound;
+    gameObservers.frameStarting = OnFrameStarting;
+    gameObservers.frameDone = OnFrameDone;
+  }
+} hooks;
+
+}  // namespace
