@@ -38,9 +38,8 @@
       status.frames = n;
       if (n === 1) { status.firstFrameAt = performance.now(); hint(); }
     },
-    state: function(frame, ballX, ballY, player, computer) {
-      status.state = {frame: frame, ballX: ballX, ballY: ballY, player: player, computer: computer};
-    },
+    // {frame, ball, player, computer: [x, y, width, height], score: [player, computer]}
+    state: function(state) { status.state = state; },
     sound: function(name) { status.sounds.push({name: name, at: performance.now()}); },
     // Per block of audio played: its loudest sample and when it was played.
     audio: function(block) {
@@ -81,7 +80,8 @@
   };
 
   // ?script=FILE plays a scripted game: FILE holds one mouse x motion a line,
-  // one per frame, on a virtual clock; ?frames=N stops after N frames.
+  // one per frame, on a virtual clock (&realtime=1: on the real one);
+  // &frames=N stops after N frames.
   var params = new URLSearchParams(location.search);
   var ready = Promise.resolve();
   if (params.has('script')) {
@@ -91,6 +91,7 @@
     }).then(function(text) {
       options.rallexScript = text.split('\n').filter(function(s) { return s.trim() !== ''; }).map(Number);
       options.rallexMaxFrames = Number(params.get('frames') || 0);
+      options.rallexRealTime = params.get('realtime') === '1';
     });
   }
 

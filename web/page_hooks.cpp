@@ -54,12 +54,16 @@ void OnFrameDone() {
   if (maxFrames > 0 && frames >= maxFrames) SendMessageA(mainWindow, WM_CLOSE, 0, 0);
 }
 
-// Frame-by-frame state for the page, without a script: frame number and scores.
+// Frame-by-frame state for the page: the frame, where the ball and both
+// paddles are (each as x, y, width, height) and the scores.
 void OnFrameShown() {
   ++frames;
   EM_ASM({ if (Module['rallexPage'] && Module['rallexPage'].state)
-             Module['rallexPage'].state($0, $1, $2, $3, $4); },
-         frames, ball->x, ball->y, playerScore, computerScore);
+             Module['rallexPage'].state({frame: $0, ball: [$1, $2, $3, $4], player: [$5, $6, $7, $8],
+                                         computer: [$9, $10, $11, $12], score: [$13, $14]}); },
+         frames, ball->x, ball->y, ball->width, ball->height, playerPaddle->x, playerPaddle->y, playerPaddle->width,
+         playerPaddle->height, computerPaddle->x, computerPaddle->y, computerPaddle->width, computerPaddle->height,
+         playerScore, computerScore);
 }
 
 // The samples the rules ask for, as they ask, for the page to hear them played.
@@ -82,10 +86,16 @@ struct Hooks {
     motions.resize(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) motions[static_cast<size_t>(i)] = EM_ASM_INT({ return Module['rallexScript'][$0] | 0; }, i);
     maxFrames = EM_ASM_INT({ return Module['rallexMaxFrames'] | 0; });
-    // A scripted game runs on a virtual clock, as the replay tool's does.
+    gameObservers.frameStarting = OnFrameStarting;
+    // A scripted game runs on a virtual clock, as the replay tool's does,
+    // unless the page wants it in real time (to hear it).
+    if (EM_ASM_INT({ return Module['rallexRealTime'] ? 1 : 0; })) {
+      gameObservers.frameDone = OnFrameShown;
+      gameObservers.soundRequested = OnSoundAsked;
+      return;
+    }
     platform::web::UseVirtualClock(true);
     gameObservers.soundRequested = OnSound;
-    gameObservers.frameStarting = OnFrameStarting;
     gameObservers.frameDone = OnFrameDone;
   }
 } hooks;

@@ -17,6 +17,7 @@ mergeInto(LibraryManager.library, {
     ctx: null,
     audio: null,
     dialogOpen: false,
+    gestured: false,
     frames: 0,
     // KeyboardEvent.code -> the keyboard's set-1 scan code as DirectInput
     // numbers keys (extended keys with 0x80).
@@ -65,6 +66,7 @@ mergeInto(LibraryManager.library, {
       RW.lastX = x; RW.lastY = y;
     },
     gesture: function() {
+      RW.gestured = true;
       if (RW.audio && RW.audio.ctx.state !== 'running') RW.audio.ctx.resume();
       RW.hook('gesture');
     },
@@ -186,20 +188,32 @@ mergeInto(LibraryManager.library, {
 
   // Sleeps until the clock reaches now + ms. Short waits (a frame's) end on an
   // animation frame of the browser, which paces the picture with the screen;
-  // long ones, and those of a hidden page, on a timer.
+  // long ones, and those of a hidden page, on a timer. A browser may stop
+  // animation frames altogether (an occluded window, a headless one with
+  // nothing new to draw), so a timer a little past the deadline ends the wait
+  // in any case.
   rallex_web_sleep__deps: ['$RW'],
   rallex_web_sleep: function(ms) {
     Asyncify.handleSleep(function(wakeUp) {
+      var done = false, backup = null;
+      var wake = function() {
+        if (done) return;
+        done = true;
+        if (backup !== null) clearTimeout(backup);
+        wakeUp();
+      };
       var deadline = performance.now() + ms;
       if (ms >= 40 || document.hidden || typeof requestAnimationFrame !== 'function') {
-        setTimeout(wakeUp, ms);
+        setTimeout(wake, ms);
         return;
       }
+      backup = setTimeout(wake, ms + 20);
       var frame = function() {
+        if (done) return;
         var left = deadline - performance.now();
-        if (left <= 0) { wakeUp(); return; }
+        if (left <= 0) { wake(); return; }
         // Less than a quarter frame left: a timer is closer than the next frame.
-        if (left < 4 || document.hidden) { setTimeout(wakeUp, left); return; }
+        if (left < 4 || document.hidden) { setTimeout(wake, left); return; }
         requestAnimationFrame(frame);
       };
       requestAnimationFrame(frame);
@@ -319,7 +333,7 @@ mergeInto(LibraryManager.library, {
   },
 
   // Web Audio pulls the mixer through a script processor. Until the first
-  // click or key the browser keeps the context suspended; meanwhile a timer
+  // click or key a browser may keep the context suspended; meanwhile a timer
   // pulls and drops the same amount, so that the sounds' positions keep time.
   rallex_web_open_audio__deps: ['$RW', 'malloc'],
   rallex_web_open_audio: function(rate, frames, pull) {
@@ -340,7 +354,10 @@ mergeInto(LibraryManager.library, {
     node.onaudioprocess = function(ev) {
       var l = ev.outputBuffer.getChannelData(0), r = ev.outputBuffer.getChannelData(1);
       var n = l.length, s = fill(n);
-      for (var i = 0; i < n; i++) { l[i] = s[2 * i] / 32768; r[i] = s[2 * i + 1] / 32768; }
+      // Muted until the first click or key, whatever the browser allows:
+      // sound never starts on its own when the page opens.
+      var k = RW.gestured ? 1 / 32768 : 0;
+      for (var i = 0; i < n; i++) { l[i] = s[2 * i] * k; r[i] = s[2 * i + 1] * k; }
       RW.hook('audio', {left: l, right: r, rate: ctx.sampleRate, time: ev.playbackTime});
     };
     node.connect(ctx.destination);
