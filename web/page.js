@@ -96,8 +96,10 @@
   }
 
   var script = document.createElement('script');
-  script.src = 'rallex.js';
-  script.onerror = function() { fail('Could not load rallex.js from the server.'); };
+  // ?program=NAME runs another program of the page's folder instead.
+  var program = /^[a-z_]+$/.test(params.get('program') || '') ? params.get('program') : 'rallex';
+  script.src = program + '.js';
+  script.onerror = function() { fail('Could not load ' + script.src + ' from the server.'); };
   script.onload = function() {
     ready.then(function() { return createRallex(options); }).then(function() { canvas.focus(); })
       .catch(function(e) { if (!status.ended) fail('Rallex could not start: ' + (e && e.message || e)); });

@@ -51,53 +51,55 @@ async function open(query = '', options = {}) {
 const status = page => page.evaluate(() => window.rallexStatus);
 const waitFor = (page, fn, arg, timeout = 20000) => page.waitForFunction(fn, arg, {timeout});
 
-// The game's own 800x600 picture, and the state of the frame it shows.
-async function frame(page) {
+// Colours of the game's own 800x600 picture at the places the state of the
+// frame it shows names, read in the page in one go so that they agree.
+async function look(page) {
   return page.evaluate(() => {
     const c = document.getElementById('screen');
-    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height);
-    return {width: c.width, height: c.height, pixels: Array.from(d.data), state: window.rallexStatus.state};
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    const at = (x, y) => {
+      const i = (Math.round(y) * c.width + Math.round(x)) * 4;
+      return {r: d[i], g: d[i + 1], b: d[i + 2]};
+    };
+    const s = window.rallexStatus.state;
+    const middle = r => at(r[0] + r[2] / 2, r[1] + r[3] / 2);
+    const side = r => at(r[0] + r[2] / 5, r[1] + r[3] / 2);
+    const yellow = (x0, x1) => {
+      let n = 0;
+      for (let y = 540; y < 600; y++)
+        for (let x = x0; x < x1; x++) {
+          const p = at(x, y);
+          if (p.r > 180 && p.g > 180 && p.b < 100) n++;
+        }
+      return n;
+    };
+    return {width: c.width, height: c.height, state: s, court: at(400, 200), ball: middle(s.ball),
+            player: {middle: middle(s.player), side: side(s.player)},
+            computer: {middle: middle(s.computer), side: side(s.computer)},
+            yellowLeft: yellow(0, 400), yellowRight: yellow(400, 800)};
   });
 }
-function pixel(f, x, y) {
-  const i = (Math.round(y) * f.width + Math.round(x)) * 4;
-  return {r: f.pixels[i], g: f.pixels[i + 1], b: f.pixels[i + 2]};
-}
-const centre = rect => [rect[0] + rect[2] / 2, rect[1] + rect[3] / 2];
 
 test('the first frame shows the court, both paddles, the ball and both scores', async () => {
   const {page, context, problems} = await open();
   await waitFor(page, () => window.rallexStatus.frames >= 5);
-  const f = await frame(page);
+  const f = await look(page);
   await page.screenshot({path: path.join(shots, 'first-frames.png')});
   const s = await status(page);
   console.log(`# load to first frame ${Math.round(s.firstFrameAt - s.loadedAt)} ms`);
   assert.equal(f.width, 800);
   assert.equal(f.height, 600);
-  const court = pixel(f, 400, 200);
-  assert.ok(court.b > court.r + 40, `court at (400, 200) is blue: ${JSON.stringify(court)}`);
+  assert.ok(f.court.b > f.court.r + 40, `court at (400, 200) is blue: ${JSON.stringify(f.court)}`);
   // The ball is orange; the paddles are grey with a red middle.
-  const ball = pixel(f, ...centre(f.state.ball));
-  assert.ok(ball.r > 150 && ball.b < 100, `ball ${JSON.stringify(ball)} at ${f.state.ball}`);
+  assert.ok(f.ball.r > 150 && f.ball.b < 100, `ball ${JSON.stringify(f.ball)} at ${f.state.ball}`);
   for (const who of ['player', 'computer']) {
-    const rect = f.state[who];
-    const middle = pixel(f, ...centre(rect));
-    const side = pixel(f, rect[0] + rect[2] / 5, rect[1] + rect[3] / 2);
-    assert.ok(middle.r > 150 && middle.g < 100, `${who} paddle's middle ${JSON.stringify(middle)} at ${rect}`);
+    const {middle, side} = f[who];
+    assert.ok(middle.r > 150 && middle.g < 100, `${who} paddle's middle ${JSON.stringify(middle)} at ${f.state[who]}`);
     assert.ok(side.r > 120 && Math.abs(side.r - side.b) < 40, `${who} paddle's side ${JSON.stringify(side)}`);
   }
   // Both score lines are yellow text below the court.
-  const yellow = (x0, x1) => {
-    let n = 0;
-    for (let y = 540; y < 600; y++)
-      for (let x = x0; x < x1; x++) {
-        const p = pixel(f, x, y);
-        if (p.r > 180 && p.g > 180 && p.b < 100) n++;
-      }
-    return n;
-  };
-  assert.ok(yellow(0, 400) > 30, 'your score is written');
-  assert.ok(yellow(400, 800) > 30, "the computer's score is written");
+  assert.ok(f.yellowLeft > 30, 'your score is written');
+  assert.ok(f.yellowRight > 30, "the computer's score is written");
   // The picture fills the window with its aspect kept.
   const box = await page.locator('#screen').boundingBox();
   assert.ok(Math.abs(box.width / box.height - 4 / 3) < 0.01, `canvas ${box.width}x${box.height}`);
@@ -233,5 +235,25 @@ test('the page starts muted; after a key every sample the rules ask for is heard
     const peak = Math.max(0, ...heard.map(b => b.peak));
     assert.ok(peak > 0.02, `${sound.name} at ${Math.round(sound.at)} ms: loudest ${peak}`);
   }
+  await context.close();
+});
+
+test('a MIDI file plays through the synthesizer and its completion notice comes', async () => {
+  // format1_tempo_map.mid lasts 4.07 s (as mido reads it).
+  const {page, context, problems} = await open('?program=music_check');
+  await waitFor(page, () => window.rallexStatus.trace.length > 0);
+  await page.keyboard.press('Shift');
+  const started = await page.evaluate(() => performance.now());
+  assert.equal((await status(page)).trace[0], 'music started');
+  await waitFor(page, () => window.rallexStatus.trace.length > 1, undefined, 30000);
+  const s = await status(page);
+  const ended = await page.evaluate(() => performance.now());
+  assert.equal(s.trace[1], 'music ended');
+  const loud = s.audio.filter(b => b.peak > 0.01);
+  assert.ok(loud.length > 20, `blocks with music: ${loud.length}`);
+  const heard = (loud[loud.length - 1].at - loud[0].at) / 1000;
+  assert.ok(heard > 3 && heard < 6, `music heard for ${heard.toFixed(2)} s`);
+  assert.ok(ended - started > 4, 'the notice comes after the piece');
+  assert.deepEqual(problems, []);
   await context.close();
 });
