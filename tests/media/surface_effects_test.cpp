@@ -147,24 +147,24 @@ TEST_F(SurfaceEffectsTest, AlphaMaskWeightsTheSource) {
 
 TEST_F(SurfaceEffectsTest, KeyedMembersLeaveThePixelsUnderTheKey) {
   const uint32_t key = 0x07E0;  // green
-  const uint32_t black = 0x0000, white = 0xFFFF;
-  // An odd row whose first source pixel is the key, then pairs with the key in
-  // the second half, in the first half, and in both.
-  std::vector<uint32_t> src = {key, white, key, key, white, white, key, key, white};
+  const uint32_t grey = 0x8410, white = 0xFFFF;
+  // 41 pixels reach every loop (two 16-pixel steps, one of 8, one plain
+  // pixel), with keys at the start and end of steps and in runs. Over grey,
+  // every member changes the pixels it draws, so a key not honoured shows.
+  std::vector<uint32_t> src(41, white);
+  for (size_t i : {0, 3, 4, 15, 16, 17, 20, 21, 22, 31, 32, 39, 40}) src[i] = key;
   for (Member m : {Member::HalfBlendKeyed, Member::BlendKeyed, Member::AlphaMasked, Member::Shadow,
                    Member::ShadowHalf}) {
-    ASSERT_TRUE(Pair(16, src, {black}, key));
+    ASSERT_TRUE(Pair(16, src, {grey}, key));
     source->AlphaMask = new uint8_t[src.size()];
     memset(source->AlphaMask, 255, src.size());
     EXPECT_EQ(Call(m, *source, dest.get(), 0, 0, All(), 0), DD_OK);
     std::vector<uint32_t> got = Dest(16);
     for (size_t i = 0; i < src.size(); ++i) {
       if (src[i] == key)
-        EXPECT_EQ(got[i], black) << "member " << int(m) << " pixel " << i;
-      else if (m == Member::Shadow || m == Member::ShadowHalf)
-        EXPECT_EQ(got[i], black) << "member " << int(m) << " pixel " << i;  // black darkened stays black
+        EXPECT_EQ(got[i], grey) << "member " << int(m) << " pixel " << i;
       else
-        EXPECT_NE(got[i], black) << "member " << int(m) << " pixel " << i;
+        EXPECT_NE(got[i], grey) << "member " << int(m) << " pixel " << i;
     }
   }
   // Shadows darken only under the sprite: white under non-key pixels at level 0.
@@ -343,6 +343,45 @@ TEST_F(ScreenFadeTest, FadeInEndsOnThePictureAndFadeOutOnBlack) {
   frame = platform::headless::LastFrame();
   ASSERT_NE(frame, nullptr);
   for (uint32_t p : frame->pixels) ASSERT_EQ(p, 0u);
+}
+
+TEST_F(ScreenFadeTest, AFrameInTheMiddleOfEachFadeIsThePictureAtItsLevel) {
+  // Steps of 8 (a 1000 ms fade at 60 Hz): the fade in shows black, then levels
+  // 0, 8, 16, ...; the fade out levels 256, 248, .... Frame 9 of the fade in is
+  // level 64 and frame 8 of the fade out level 192. Each channel becomes
+  // channel * level >> 8, worked out by hand for three colours of 5-6-5:
+  //   level 64:  FFFF -> 39E7, F800 -> 3800, 1234 (2, 17, 20) -> 0085 (0, 4, 5)
+  //   level 192: FFFF -> BDF7, F800 -> B800, 1234 -> 098F (1, 12, 15)
+  Screen* s = Display(16);
+  ASSERT_NE(s, nullptr);
+  const uint32_t colours[] = {0xFFFF, 0xF800, 0x1234};
+  auto picture = [&](int x, int) { return colours[x % 3]; };
+  std::vector<std::vector<uint16_t>> shown;
+  platform::headless::OnFramePresented([&](const platform::headless::CapturedFrame& f) {
+    std::vector<uint16_t> row(3);
+    memcpy(row.data(), f.raw.data() + static_cast<size_t>(f.height / 2) * f.width * 2 + 2 * 795, 6);  // x 795..797
+    shown.push_back(row);
+  });
+  struct Fade {
+    const char* name;
+    void (*run)(Screen*);
+    size_t frame;
+    std::vector<uint16_t> expected;  // at x 795, 796, 797: colours 0, 1, 2
+  } fades[] = {
+      {"in", [](Screen* sc) { sc->FadeIn(1000); }, 9, {0x39E7, 0x3800, 0x0085}},
+      {"out", [](Screen* sc) { sc->FadeOut(1000); }, 8, {0xBDF7, 0xB800, 0x098F}},
+  };
+  for (const Fade& f : fades) {
+    ASSERT_TRUE(WritePixels(*s->GetBack(), 16, picture));
+    s->Flip(1, 0, 0);
+    shown.clear();
+    f.run(s);
+    ASSERT_EQ(s->GetLastFade().smallestStep, 8) << f.name;
+    ASSERT_EQ(s->GetLastFade().largestStep, 8) << f.name;
+    ASSERT_GT(shown.size(), f.frame) << f.name;
+    EXPECT_EQ(shown[f.frame], f.expected) << "fade " << f.name;
+  }
+  platform::headless::OnFramePresented(nullptr);
 }
 
 TEST_F(ScreenFadeTest, NothingAtEightBitsPerPixel) {

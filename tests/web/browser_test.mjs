@@ -257,3 +257,22 @@ test('a MIDI file plays through the synthesizer and its completion notice comes'
   assert.deepEqual(problems, []);
   await context.close();
 });
+
+test('a page that cannot run the game says why in one line', async () => {
+  const cases = [
+    ['no WebAssembly', c => c.addInitScript(() => { delete window.WebAssembly; }), /needs WebAssembly/],
+    ['the program missing', c => c.route('**/rallex.wasm', r => r.fulfill({status: 404, body: ''})), /stopped|could not/i],
+    ['the game files missing', c => c.route('**/rallex.data', r => r.fulfill({status: 404, body: ''})), /stopped|could not/i],
+  ];
+  for (const [name, breakIt, says] of cases) {
+    const context = await browser.newContext();
+    await breakIt(context);
+    const page = await context.newPage();
+    await page.goto(url);
+    await waitFor(page, () => window.rallexStatus && window.rallexStatus.error !== null, undefined, 15000);
+    const line = await page.textContent('#line');
+    assert.match(line, says, name);
+    assert.ok(!line.includes('\n') && line.length < 200, `${name}: one line: ${line}`);
+    await context.close();
+  }
+});

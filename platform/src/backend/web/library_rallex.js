@@ -203,6 +203,7 @@ mergeInto(LibraryManager.library, {
         wakeUp();
       };
       var deadline = performance.now() + ms;
+      if (ms >= 500) RW.hook('pause', ms);
       if (ms >= 40 || document.hidden || typeof requestAnimationFrame !== 'function') {
         setTimeout(wake, ms);
         return;

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+// The web build in headless Chromium beside the desktop build of the same run:
+//   node bench/web/web_bench.mjs WEB_DIR NATIVE_REPLAY [SECONDS]
+// prints the time from page load to the game's start pause and to its first
+// frame, frames a second and main-thread time a frame over SECONDS of play
+// (60 by default), what the page loads, and the scripted game of the golden
+// trace run on a virtual clock in the page and natively (NATIVE_REPLAY is the
+// desktop's replay tool), as milliseconds a frame.
+import { spawn, spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from '../../web/node_modules/playwright-core/index.mjs';
+
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const [webDir, replay, secondsArg] = process.argv.slice(2);
+const seconds = Number(secondsArg || 60);
+fs.mkdirSync(path.join(webDir, 'test'), {recursive: true});
+fs.copyFileSync(path.join(root, 'tests/game/golden_mouse.txt'), path.join(webDir, 'test/golden_mouse.txt'));
+
+const server = spawn(process.execPath, [path.join(root, 'web/serve.mjs'), webDir], {stdio: ['ignore', 'pipe', 'inherit']});
+const url = await new Promise(r => server.stdout.once('data', d => r(d.toString().trim())));
+const browser = await chromium.launch({executablePath: process.env.RALLEX_CHROMIUM || '/usr/bin/chromium',
+                                       args: ['--no-sandbox']});
+const row = (name, value, target = '') => console.log(`${name.padEnd(44)} ${String(value).padStart(12)}  ${target}`);
+
+try {
+  // Loading and playing in real time.
+  const context = await browser.newContext({viewport: {width: 1024, height: 800}});
+  const page = await context.newPage();
+  let bytes = 0;
+  const files = [];
+  page.on('response', async r => {
+    try {
+      const n = (await r.body()).length;
+      bytes += n;
+      files.push([new URL(r.url()).pathname, n]);
+    } catch {}
+  });
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Performance.enable');
+  await page.goto(url);
+  await page.waitForFunction(() => window.rallexStatus.frames >= 1, null, {timeout: 30000});
+  const s0 = await page.evaluate(() => window.rallexStatus);
+  row('load to start pause (ms)', Math.round(s0.firstPauseAt - s0.loadedAt), 'target < 1500');
+  row('load to first frame (ms)', Math.round(s0.firstFrameAt - s0.loadedAt), 'target < 2500');
+  const metric = async () => Object.fromEntries((await cdp.send('Performance.getMetrics')).metrics.map(m => [m.name, m.value]));
+  const m0 = await metric();
+  const f0 = (await page.evaluate(() => window.rallexStatus.frames));
+  const t0 = Date.now();
+  await page.waitForTimeout(seconds * 1000);
+  const m1 = await metric();
+  const f1 = (await page.evaluate(() => window.rallexStatus.frames));
+  const wall = (Date.now() - t0) / 1000;
+  const frames = f1 - f0;
+  row(`frames a second over ${seconds} s`, (frames / wall).toFixed(1), 'target 60');
+  const busy = (m1.TaskDuration - m0.TaskDuration) / wall;
+  row('main thread busy (% of one core)', (busy * 100).toFixed(1), 'target < 25');
+  row('main thread a frame (ms)', ((m1.TaskDuration - m0.TaskDuration) * 1000 / Math.max(1, frames)).toFixed(2));
+  row('loaded by the game page (bytes)', bytes);
+  for (const [name, n] of files.sort((a, b) => b[1] - a[1]).slice(0, 4)) row(`  ${name}`, n);
+  const font = fs.statSync(path.join(webDir, 'soundfonts/default-GM.sf2')).size;
+  const synth = ['synth/libfluidsynth.js', 'synth/js-synthesizer.min.js']
+                    .reduce((n, f) => n + fs.statSync(path.join(webDir, f)).size, 0);
+  row('with music: plus sound font and synthesizer', bytes + font + synth, 'target < 12 MB');
+  row('rallex.wasm (bytes)', fs.statSync(path.join(webDir, 'rallex.wasm')).size);
+  await context.close();
+
+  // The scripted game on a virtual clock: the rules and the drawing of a frame.
+  const scripted = await browser.newContext();
+  const sp = await scripted.newPage();
+  await sp.goto(url + '?script=test/golden_mouse.txt');
+  await sp.waitForFunction(() => window.rallexStatus.frames >= 1, null, {timeout: 30000});
+  const w0 = Date.now();
+  await sp.waitForFunction(() => window.rallexStatus.ended, null, {timeout: 600000, polling: 100});
+  const webMs = Date.now() - w0;
+  const webFrames = (await sp.evaluate(() => window.rallexStatus.trace.length));
+  await scripted.close();
+  const n0 = Date.now();
+  const native = spawnSync(replay, [path.join(root, 'tests/game/golden_mouse.txt')], {cwd: path.join(root, 'assets'),
+                                                                                       maxBuffer: 1 << 26});
+  const nativeMs = Date.now() - n0;
+  const nativeFrames = native.stdout.toString().trim().split('\n').length - 1;
+  row('scripted game, web (ms a frame)', (webMs / webFrames).toFixed(3));
+  row('scripted game, native replay (ms a frame)', (nativeMs / nativeFrames).toFixed(3),
+      'native replay skips converting frames for a display');
+} finally {
+  await browser.close();
+  server.kill();
+}
