@@ -12,7 +12,7 @@
   var say = function(text) { line.textContent = text; };
 
   var status = window.rallexStatus = {
-    loadedAt: performance.now(), firstPauseAt: null, firstFrameAt: null, frames: 0, state: null, sounds: [], audio: [],
+    loadedAt: performance.now(), firstPauseAt: null, pausedMs: 0, firstFrameAt: null, frames: 0, state: null, sounds: [], audio: [],
     trace: [], locked: false, lockRefused: false, unmuted: false, ended: false, exitStatus: null, error: null
   };
   var fail = function(text) {
@@ -40,8 +40,12 @@
     },
     // {frame, ball, player, computer: [x, y, width, height], score: [player, computer]}
     state: function(state) { status.state = state; },
-    // A long wait of the program (the game's start pause, once set up).
-    pause: function(ms) { if (status.firstPauseAt === null) status.firstPauseAt = performance.now(); },
+    // A long wait of the program: the game's start pause, once set up, and
+    // its pause after each point.
+    pause: function(ms) {
+      if (status.firstPauseAt === null) status.firstPauseAt = performance.now();
+      status.pausedMs += ms;
+    },
     sound: function(name) { status.sounds.push({name: name, at: performance.now()}); },
     // Per block of audio played: its loudest sample and when it was played.
     audio: function(block) {
