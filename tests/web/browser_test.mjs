@@ -276,3 +276,21 @@ test('a page that cannot run the game says why in one line', async () => {
     await context.close();
   }
 });
+
+test('message boxes are dialogs of the page, answered by keyboard', async () => {
+  const {page, context, problems} = await open('?program=dialog_check');
+  const dialog = page.locator('dialog.rallex-message');
+  await dialog.waitFor({state: 'visible'});
+  assert.match(await dialog.textContent(), /Play another game\?/);
+  assert.deepEqual(await dialog.locator('button').allTextContents(), ['Yes', 'No']);
+  await page.keyboard.press('n');
+  await waitFor(page, () => window.rallexStatus.trace.length >= 1);
+  await waitFor(page, () => document.querySelector('dialog.rallex-message h2')?.textContent === 'Error');
+  assert.match(await page.locator('dialog.rallex-message').textContent(), /DirectDraw could not be set up\./);
+  await page.keyboard.press('Enter');  // the focused OK button
+  await waitFor(page, () => window.rallexStatus.ended);
+  assert.deepEqual((await status(page)).trace, ['no', 'ok']);
+  assert.equal(await page.locator('dialog.rallex-message').count(), 0);
+  assert.deepEqual(problems, []);
+  await context.close();
+});
