@@ -65,7 +65,14 @@ void ReportLoadFailure(const char* fileName) {
   for (int i = 0; i < count; ++i)
     if (std::strncmp(reported[i], fileName, sizeof reported[i] - 1) == 0) return;
   if (count < 8) std::snprintf(reported[count++], sizeof reported[0], "%s", fileName);
-  std::fprintf(stderr, "rallex: cannot load %s\n", fileName);
+  // Name the folder it looked in: the game reads its files from the working
+  // directory, which the launcher sets.
+  char dir[512];
+  DWORD length = GetCurrentDirectoryA(sizeof dir, dir);
+  if (length > 0 && length < sizeof dir)
+    std::fprintf(stderr, "rallex: cannot load %s from %s\n", fileName, dir);
+  else
+    std::fprintf(stderr, "rallex: cannot load %s\n", fileName);
 }
 
 void PlayGameSound(GameSound which) {

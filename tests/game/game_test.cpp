@@ -418,7 +418,7 @@ TEST_F(Game, MissingImagesAndSoundsAreReportedOnceAndTheGamePlaysOn) {
   EXPECT_GT(rec.frames, 10);
   for (const char* name : {"background.bmp", "ball.bmp", "paddle.bmp", "woohoo.wav", "doh.wav", "wall.wav",
                            "paddle.wav"}) {
-    std::string line = std::string("rallex: cannot load ") + name + "\n";
+    std::string line = std::string("rallex: cannot load ") + name + " from " + dir + "\n";
     size_t at = err.find(line);
     EXPECT_NE(at, std::string::npos) << name;
     if (at != std::string::npos) {

@@ -2,6 +2,8 @@
 // Program resources, the old file calls, debugger output and wsprintfA.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -52,6 +54,35 @@ TEST(Files, ReadWriteAndDelete) {
   EXPECT_FALSE(DeleteFileA(path.c_str()));
   EXPECT_EQ(_lopen(path.c_str(), OF_READ), HFILE_ERROR);
   EXPECT_EQ(_lread(HFILE_ERROR, buffer, 1), static_cast<UINT>(HFILE_ERROR));
+}
+
+TEST(Files, CurrentDirectoryFitsOrTellsTheSizeItNeeds) {
+  char made[] = "/tmp/rallex-cwd-XXXXXX";
+  ASSERT_NE(mkdtemp(made), nullptr);
+  char* before = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(made), 0);
+  char* real = realpath(made, nullptr);  // the kernel's name for it, should /tmp be a link
+  const DWORD n = static_cast<DWORD>(strlen(real));
+  const struct {
+    DWORD size;
+    bool buffer;
+    DWORD result;  // n is the name's length without its zero
+    bool written;
+  } cases[] = {{n + 1, true, n, true}, {400, true, n, true}, {n, true, n + 1, false}, {0, true, n + 1, false},
+               {400, false, n + 1, false}};
+  for (const auto& c : cases) {
+    char buffer[400];
+    memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(GetCurrentDirectoryA(c.size, c.buffer ? buffer : nullptr), c.result) << "size " << c.size;
+    if (c.written)
+      EXPECT_STREQ(buffer, real) << "size " << c.size;
+    else
+      EXPECT_EQ(buffer[0], 'x') << "size " << c.size;
+  }
+  ASSERT_EQ(chdir(before), 0);
+  rmdir(made);
+  free(real);
+  free(before);
 }
 
 TEST(DebugOutput, KeptForTestsAndOnTheTerminalOnlyWhenAskedFor) {

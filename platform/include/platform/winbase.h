@@ -35,6 +35,10 @@ UINT _lwrite(HFILE file, LPCSTR buffer, UINT bytes);
 LONG _llseek(HFILE file, LONG offset, int origin);
 HFILE _lclose(HFILE file);
 BOOL DeleteFileA(LPCSTR path);
+// The working directory into buffer: its length without the terminating zero
+// when it fits in size bytes; otherwise the size needed, terminator included
+// (buffer untouched); 0 on failure.
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 
 void OutputDebugStringA(LPCSTR text);
 

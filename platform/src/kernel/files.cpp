@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The old file calls over POSIX descriptors.
+#include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "platform/winbase.h"
 
@@ -57,3 +60,15 @@ HFILE _lclose(HFILE file) {
 }
 
 BOOL DeleteFileA(LPCSTR path) { return path && unlink(path) == 0 ? TRUE : FALSE; }
+
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
+  std::string dir(256, '\0');
+  while (!getcwd(dir.data(), dir.size())) {
+    if (errno != ERANGE || dir.size() > (1u << 20)) return 0;
+    dir.resize(dir.size() * 2);
+  }
+  size_t length = strlen(dir.c_str());
+  if (!buffer || length + 1 > size) return static_cast<DWORD>(length + 1);
+  memcpy(buffer, dir.c_str(), length + 1);
+  return static_cast<DWORD>(length);
+}
