@@ -28,6 +28,7 @@
 #include "game/paddles.h"
 #include "platform/headless.h"
 #include "platform/windows.h"
+#include "tools/trace_line.h"
 
 namespace {
 
@@ -56,19 +57,9 @@ int32_t BotMotion() {
   return step;
 }
 
-const char* SoundName(GameSound s) {
-  switch (s) {
-    case GameSound::Woohoo: return "woohoo";
-    case GameSound::Doh: return "doh";
-    case GameSound::Wall: return "wall";
-    case GameSound::Paddle: return "paddle";
-  }
-  return "?";
-}
-
 void OnSound(GameSound s) {
   if (!sounds.empty()) sounds += '+';
-  sounds += SoundName(s);
+  sounds += GameSoundName(s);
   // The bot changes its aim after each of its own hits and after each point.
   if ((s == GameSound::Paddle && ball->y > 300) || s == GameSound::Woohoo || s == GameSound::Doh) botHits++;
 }
@@ -87,8 +78,7 @@ void OnFrameStarting() {
 
 void OnFrameDone() {
   ++frames;
-  std::printf("%ld,%d,%d,%.17g,%d,%d,%d,%d,%u,%u,%s\n", frames, ball->x, ball->y, ball->angle, ball->speed,
-              playerPaddle->x, computerPaddle->x, computerPaddle->speed, playerScore, computerScore, sounds.c_str());
+  std::printf("%s\n", TraceLine(frames, sounds).c_str());
   // Enough lines: close the window as the player would; the game tears down
   // and WinMain returns.
   if (frames >= maxFrames) SendMessageA(mainWindow, WM_CLOSE, 0, 0);

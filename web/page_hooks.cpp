@@ -13,6 +13,7 @@
 #include "game/ball.h"
 #include "game/main.h"
 #include "game/paddles.h"
+#include "tools/trace_line.h"
 
 namespace {
 
@@ -21,19 +22,9 @@ long maxFrames = 0;
 long frames = 0;
 std::string sounds;
 
-const char* SoundName(GameSound s) {
-  switch (s) {
-    case GameSound::Woohoo: return "woohoo";
-    case GameSound::Doh: return "doh";
-    case GameSound::Wall: return "wall";
-    case GameSound::Paddle: return "paddle";
-  }
-  return "?";
-}
-
 void OnSound(GameSound s) {
   if (!sounds.empty()) sounds += '+';
-  sounds += SoundName(s);
+  sounds += GameSoundName(s);
 }
 
 void OnFrameStarting() {
@@ -45,12 +36,9 @@ void OnFrameStarting() {
 
 void OnFrameDone() {
   ++frames;
-  char line[256];
-  std::snprintf(line, sizeof line, "%ld,%d,%d,%.17g,%d,%d,%d,%d,%u,%u,%s", frames, ball->x, ball->y, ball->angle,
-                ball->speed, playerPaddle->x, computerPaddle->x, computerPaddle->speed, playerScore, computerScore,
-                sounds.c_str());
+  std::string line = TraceLine(frames, sounds);
   EM_ASM({ if (Module['rallexPage'] && Module['rallexPage'].trace) Module['rallexPage'].trace(UTF8ToString($0)); },
-         line);
+         line.c_str());
   if (maxFrames > 0 && frames >= maxFrames) SendMessageA(mainWindow, WM_CLOSE, 0, 0);
 }
 
@@ -69,7 +57,7 @@ void OnFrameShown() {
 // The samples the rules ask for, as they ask, for the page to hear them played.
 void OnSoundAsked(GameSound s) {
   EM_ASM({ if (Module['rallexPage'] && Module['rallexPage'].sound) Module['rallexPage'].sound(UTF8ToString($0)); },
-         SoundName(s));
+         GameSoundName(s));
 }
 
 // Reads the page's request before the game starts: Module.rallexScript, an

@@ -227,82 +227,74 @@ class KeyFormatsTest : public surface_test::SurfaceTest {
   std::unique_ptr<Surface> source, destination;
 };
 
-TEST_F(KeyFormatsTest, MirroredKeyedCopiesHideTheSamePixelsOnBothPaths) {
-  const RECT all = {0, 0, kKeyW, kKeyH};
-  for (const KeyCase& c : kKeyCases) {
-    ASSERT_TRUE(Make(c)) << c.name;
-    for (bool vertical : {false, true}) {
-      for (bool refuse : {false, true}) {
-        SCOPED_TRACE(std::string(c.name) + (vertical ? ", up-down" : ", left-right") +
-                     (refuse ? ", drawn by pixels" : ", mirrored by the display"));
-        headless::RefuseMirroring(refuse);
-        ASSERT_TRUE(Clear(c));
-        HRESULT hr = vertical ? source->DrawMirroredVKeyedClipped(destination.get(), 1, 0, all)
-                              : source->DrawMirroredHKeyedClipped(destination.get(), 1, 0, all);
-        ASSERT_EQ(hr, DD_OK);
-        std::vector<uint32_t> shown = ReadPixels(*destination, Depth(c));
-        const int w = kKeyW + 3;
-        for (int y = 0; y < kKeyH + 1; ++y)
-          for (int x = 0; x < w; ++x) {
-            uint32_t want = c.background;
-            if (x >= 1 && x < 1 + kKeyW && y < kKeyH) {
-              int sx = vertical ? x - 1 : kKeyW - 1 - (x - 1);
-              int sy = vertical ? kKeyH - 1 - y : y;
-              int i = KeyPixelIndex(sx, sy);
-              if (!c.hidden[i]) want = c.pixels[i];
-            }
-            ASSERT_EQ(Visible(c, shown[static_cast<size_t>(y) * w + x]), Visible(c, want)) << "at " << x << ", " << y;
-          }
-      }
-    }
-  }
-}
-
 // Every copy that tests the key, through the platform or on locked pixels,
-// leaves the same destination pixels alone. The pixel-level effects have no
-// path in 8 bits and are left out there; each changes a pixel it draws on (a
-// background of all channels full cannot be a half blend, a copy, black, or
-// a half of anything).
+// leaves the same destination pixels alone. The copies must show the source
+// pixel itself (the mirrored ones, on the display's mirroring and on the
+// pixel-by-pixel path, the mirrored pixel); the pixel-level effects, which
+// have no path in 8 bits, must change each pixel they draw on (a background of
+// all channels full cannot be a half blend, a copy, black, or a half of
+// anything).
 TEST_F(KeyFormatsTest, EveryKeyedCopyHidesThePixelsTheRuleHides) {
   const RECT all = {0, 0, kKeyW, kKeyH};
+  enum Mirror { kNone, kLeftRight, kUpDown };
   struct Path {
     const char* name;
     bool effect;
+    Mirror mirror;
+    bool byPixels;  // the display refuses to mirror
     HRESULT expected;
     std::function<HRESULT(Surface&, Surface*)> draw;
   } paths[] = {
-      {"DrawFastKeyedClipped", false, DD_OK, [&](Surface& s, Surface* d) { return s.DrawFastKeyedClipped(d, 1, 0, all); }},
-      {"DrawAlphaMasked without a mask", false, E_FAIL,
+      {"DrawFastKeyedClipped", false, kNone, false, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawFastKeyedClipped(d, 1, 0, all); }},
+      {"DrawAlphaMasked without a mask (a keyed copy)", false, kNone, false, E_FAIL,
        [&](Surface& s, Surface* d) { return s.DrawAlphaMasked(d, 1, 0, all); }},
-      {"DrawZoomedKeyed 1", false, DD_OK, [&](Surface& s, Surface* d) { return s.DrawZoomedKeyed(d, 1, 0, all, 1.0f); }},
-      {"DrawResizedKeyed to its size", false, DD_OK,
+      {"DrawZoomedKeyed 1", false, kNone, false, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawZoomedKeyed(d, 1, 0, all, 1.0f); }},
+      {"DrawResizedKeyed to its size", false, kNone, false, DD_OK,
        [&](Surface& s, Surface* d) { return s.DrawResizedKeyed(d, 1, 0, all, kKeyW, kKeyH); }},
-      {"DrawBlendKeyed 0", true, DD_OK, [&](Surface& s, Surface* d) { return s.DrawBlendKeyed(d, 1, 0, all, 0); }},
-      {"DrawHalfBlendKeyed", true, DD_OK, [&](Surface& s, Surface* d) { return s.DrawHalfBlendKeyed(d, 1, 0, all); }},
-      {"DrawShadow 0", true, DD_OK, [&](Surface& s, Surface* d) { return s.DrawShadow(d, 1, 0, all, 0); }},
-      {"DrawShadowHalf", true, DD_OK, [&](Surface& s, Surface* d) { return s.DrawShadowHalf(d, 1, 0, all); }},
+      {"DrawMirroredHKeyedClipped", false, kLeftRight, false, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawMirroredHKeyedClipped(d, 1, 0, all); }},
+      {"DrawMirroredHKeyedClipped by pixels", false, kLeftRight, true, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawMirroredHKeyedClipped(d, 1, 0, all); }},
+      {"DrawMirroredVKeyedClipped", false, kUpDown, false, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawMirroredVKeyedClipped(d, 1, 0, all); }},
+      {"DrawMirroredVKeyedClipped by pixels", false, kUpDown, true, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawMirroredVKeyedClipped(d, 1, 0, all); }},
+      {"DrawBlendKeyed 0", true, kNone, false, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawBlendKeyed(d, 1, 0, all, 0); }},
+      {"DrawHalfBlendKeyed", true, kNone, false, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawHalfBlendKeyed(d, 1, 0, all); }},
+      {"DrawShadow 0", true, kNone, false, DD_OK, [&](Surface& s, Surface* d) { return s.DrawShadow(d, 1, 0, all, 0); }},
+      {"DrawShadowHalf", true, kNone, false, DD_OK,
+       [&](Surface& s, Surface* d) { return s.DrawShadowHalf(d, 1, 0, all); }},
   };
   for (const KeyCase& c : kKeyCases) {
     ASSERT_TRUE(Make(c)) << c.name;
     for (const Path& p : paths) {
       if (p.effect && c.format == 8) continue;
-      {
-        SCOPED_TRACE(std::string(c.name) + ", " + p.name);
-        ASSERT_TRUE(Clear(c));
-        HRESULT hr = p.draw(*source, destination.get());
-        ASSERT_EQ(hr, p.expected);
-        std::vector<uint32_t> shown = ReadPixels(*destination, Depth(c));
-        const int w = kKeyW + 3;
-        for (int y = 0; y < kKeyH + 1; ++y)
-          for (int x = 0; x < w; ++x) {
-            bool under = x >= 1 && x < 1 + kKeyW && y < kKeyH;
-            bool drawn = under && !c.hidden[KeyPixelIndex(x - 1, y)];
-            uint32_t v = Visible(c, shown[static_cast<size_t>(y) * w + x]);
+      SCOPED_TRACE(std::string(c.name) + ", " + p.name);
+      headless::RefuseMirroring(p.byPixels);
+      ASSERT_TRUE(Clear(c));
+      ASSERT_EQ(p.draw(*source, destination.get()), p.expected);
+      std::vector<uint32_t> shown = ReadPixels(*destination, Depth(c));
+      const int w = kKeyW + 3;
+      for (int y = 0; y < kKeyH + 1; ++y)
+        for (int x = 0; x < w; ++x) {
+          uint32_t v = Visible(c, shown[static_cast<size_t>(y) * w + x]);
+          bool under = x >= 1 && x < 1 + kKeyW && y < kKeyH;
+          int sx = p.mirror == kLeftRight ? kKeyW - x : x - 1;
+          int sy = p.mirror == kUpDown ? kKeyH - 1 - y : y;
+          int i = under ? KeyPixelIndex(sx, sy) : 0;
+          bool drawn = under && !c.hidden[i];
+          if (p.effect)
             ASSERT_EQ(v != Visible(c, c.background), drawn) << "at " << x << ", " << y;
-          }
-      }
+          else
+            ASSERT_EQ(v, Visible(c, drawn ? c.pixels[i] : c.background)) << "at " << x << ", " << y;
+        }
     }
   }
+  headless::RefuseMirroring(false);
 }
 
 // ---------------------------------------------------------------------------

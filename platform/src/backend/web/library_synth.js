@@ -24,6 +24,13 @@ mergeInto(LibraryManager.library, {
                        .then(function() { return JSSynth.waitForReady(); });
       return RS.scripts;
     },
+    // A setting kept until the synthesizer is made from it.
+    set: function(id, name, value) {
+      var o = RS.objects[id];
+      if (!o) return -1;
+      o.values[UTF8ToString(name)] = value;
+      return 0;
+    },
     // The running synthesizer of a handle, or null before its font loaded.
     synth: function(id) { var o = RS.objects[id]; return o && o.synth; }
   },
@@ -35,19 +42,9 @@ mergeInto(LibraryManager.library, {
   delete_fluid_settings__deps: ['$RS'],
   delete_fluid_settings: function(id) { delete RS.objects[id]; },
   fluid_settings_setnum__deps: ['$RS'],
-  fluid_settings_setnum: function(id, name, value) {
-    var o = RS.objects[id];
-    if (!o) return -1;
-    o.values[UTF8ToString(name)] = value;
-    return 0;
-  },
+  fluid_settings_setnum: function(id, name, value) { return RS.set(id, name, value); },
   fluid_settings_setint__deps: ['$RS'],
-  fluid_settings_setint: function(id, name, value) {
-    var o = RS.objects[id];
-    if (!o) return -1;
-    o.values[UTF8ToString(name)] = value;
-    return 0;
-  },
+  fluid_settings_setint: function(id, name, value) { return RS.set(id, name, value); },
 
   new_fluid_synth__deps: ['$RS'],
   new_fluid_synth: function(settings) {
