@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The process entry: runs the program's WinMain with the program's module handle
-// and the command line it was given, and returns its exit status.
+// The process entry: takes the platform's display options out of the command
+// line, then runs the program's WinMain with the program's module handle and
+// the rest of its command line, and returns its exit status.
+#include <cerrno>
+#include <cstdio>
 #include <string>
 
 #ifdef __EMSCRIPTEN__
@@ -8,12 +11,27 @@
 #endif
 
 #include "platform/windows.h"
+#include "presentation/presentation.h"
+
+#ifndef RALLEX_VERSION
+#define RALLEX_VERSION "unknown"
+#endif
 
 int main(int argc, char** argv) {
+  std::string program = program_invocation_short_name;
+  platform::presentation::CommandLine line = platform::presentation::Choose(program, argc, argv);
+  if (line.help) {
+    fputs(platform::presentation::Usage(program).c_str(), stdout);
+    return 0;
+  }
+  if (line.version) {
+    printf("%s %s\n", program.c_str(), RALLEX_VERSION);
+    return 0;
+  }
   std::string commandLine;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) commandLine += ' ';
-    commandLine += argv[i];
+  for (const std::string& arg : line.rest) {
+    if (!commandLine.empty()) commandLine += ' ';
+    commandLine += arg;
   }
   int status = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
 #ifdef __EMSCRIPTEN__

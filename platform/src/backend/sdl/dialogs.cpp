@@ -61,7 +61,8 @@ int SdlBackend::MessageBox(WindowId owner, const std::string& text, const std::s
 void SdlBackend::GiveBackFocus(Window& w) {
   if (w.gone) return;
   SDL_RestoreWindow(w.window);
-  if (w.fullScreen) SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (w.fullScreen && presentation::Current().shown == presentation::Shown::FullScreen)
+    SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
   SDL_RaiseWindow(w.window);
   SDL_SetWindowInputFocus(w.window);
   for (uint64_t until = SDL_GetTicks64() + 500; SDL_GetTicks64() < until;) {

@@ -10,6 +10,7 @@
 namespace platform::sdl {
 
 bool SdlBackend::PollEvent(Event& event) {
+  FlushSettings(false);
   if (ReportGoneWindow(event)) return true;
   if (reopenJoystick_) {
     // The joystick in use went away: take the next one attached, if any.
@@ -27,6 +28,7 @@ bool SdlBackend::WaitEvent(Event& event, uint32_t timeoutMs) {
   SDL_Event e;
   uint64_t until = SDL_GetTicks64() + timeoutMs;
   for (;;) {
+    FlushSettings(false);
     uint64_t now = SDL_GetTicks64();
     if (now >= until) return false;
     if (ReportGoneWindow(event)) return true;
@@ -37,7 +39,10 @@ bool SdlBackend::WaitEvent(Event& event, uint32_t timeoutMs) {
 
 bool SdlBackend::EventsCanArrive() { return true; }
 
-void SdlBackend::SetRelativeMouse(bool enabled) { SDL_SetRelativeMouseMode(enabled ? SDL_TRUE : SDL_FALSE); }
+void SdlBackend::SetRelativeMouse(bool enabled) {
+  relativeWanted_ = enabled;
+  ApplyMouse();
+}
 
 // Opens the joystick at a device index, as a game controller when SDL knows
 // its layout, and describes it in out.
@@ -74,6 +79,7 @@ bool SdlBackend::Convert(const SDL_Event& e, Event& out) {
   switch (e.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
+      if (PlatformKey(e.key)) return false;
       out.type = e.type == SDL_KEYDOWN ? Event::Type::KeyDown : Event::Type::KeyUp;
       out.window = e.key.windowID;
       out.scanCode = DirectInputScanCode(e.key.keysym.scancode);
@@ -89,6 +95,17 @@ bool SdlBackend::Convert(const SDL_Event& e, Event& out) {
       return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
+      if (e.type == SDL_MOUSEBUTTONUP && e.button.button == swallowButton_) {
+        swallowButton_ = -1;
+        return false;
+      }
+      if (e.type == SDL_MOUSEBUTTONDOWN && relativeWanted_ && !captureAllowed_ && InWindowPresentation()) {
+        // The click that takes the pointer back is not the program's.
+        captureAllowed_ = true;
+        swallowButton_ = e.button.button;
+        ApplyMouse();
+        return false;
+      }
       out.type = Event::Type::MouseButton;
       out.window = e.button.windowID;
       int b = e.button.button;
@@ -149,8 +166,17 @@ bool SdlBackend::Convert(const SDL_Event& e, Event& out) {
           out.type = Event::Type::FocusGained;
           return true;
         case SDL_WINDOWEVENT_FOCUS_LOST:
+          if (InWindowPresentation()) captureAllowed_ = false;
           out.type = Event::Type::FocusLost;
           return true;
+        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_EXPOSED:
+          if (Window* w = Find(e.window.windowID); w && w->fullScreen) {
+            if (e.window.event != SDL_WINDOWEVENT_EXPOSED) NoteWindowChange(*w, e.window);
+            if (e.window.event != SDL_WINDOWEVENT_MOVED) Redraw(*w);
+          }
+          return false;
         default:
           return false;
       }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The real backend's presentation: frames into the window's framebuffer,
-// scaled with the aspect ratio kept, or through a renderer where that fails.
+// scaled and filtered as the player chose, or through a renderer where that
+// framebuffer cannot be had.
 #include <SDL.h>
 
 #include <algorithm>
@@ -9,6 +10,9 @@
 #include "backend/sdl/sdl_backend.h"
 
 namespace platform::sdl {
+
+using presentation::Current;
+using presentation::Filter;
 
 bool SdlBackend::EnsureRenderer(Window& w) {
   if (!w.renderer) {
@@ -19,9 +23,10 @@ bool SdlBackend::EnsureRenderer(Window& w) {
 }
 
 // Shows the frame in the window's framebuffer: the same size when it fits
-// exactly, else scaled by nearest pixels with its aspect ratio kept and black
-// bars. This costs the program one scaling pass a frame, where a renderer on a
-// software GL (as under Xvfb) costs several.
+// exactly, else scaled with black bars around it. This costs the program one
+// scaling pass a frame, where a renderer on a software GL (as under Xvfb)
+// costs several. A program's windowed frame is the window's client area and
+// is never scaled but to fit.
 bool SdlBackend::PresentToFramebuffer(Window& w, const backend::Frame& frame) {
   SDL_Surface* target = SDL_GetWindowSurface(w.window);
   if (!target) return false;
@@ -32,15 +37,10 @@ bool SdlBackend::PresentToFramebuffer(Window& w, const backend::Frame& frame) {
   }
   SDL_Surface* picture = Picture(w, frame);
   if (!picture) return false;
-  SDL_Rect place{0, 0, frame.width, frame.height};
-  if (target->w != frame.width || target->h != frame.height) {
-    double scale = std::min(static_cast<double>(target->w) / frame.width,
-                            static_cast<double>(target->h) / frame.height);
-    place.w = std::max(1, static_cast<int>(frame.width * scale));
-    place.h = std::max(1, static_cast<int>(frame.height * scale));
-    place.x = (target->w - place.w) / 2;
-    place.y = (target->h - place.h) / 2;
-  }
+  const presentation::Settings& s = Current();
+  presentation::Rect r = presentation::PictureRect(w.fullScreen ? s.scaling : presentation::Scaling::Aspect,
+                                                   frame.width, frame.height, target->w, target->h);
+  SDL_Rect place{r.x, r.y, r.w, r.h};
   if (target != w.lastSurface || place.x != w.shown.x || place.y != w.shown.y || place.w != w.shown.w ||
       place.h != w.shown.h) {
     SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
@@ -53,7 +53,11 @@ bool SdlBackend::PresentToFramebuffer(Window& w, const backend::Frame& frame) {
   if (place.w == frame.width && place.h == frame.height) {
     result = SDL_BlitSurface(picture, nullptr, target, &place);
   } else if (xrgb && place.x >= 0 && place.y >= 0 && SDL_LockSurface(target) == 0) {
-    ScaleNearest(w, frame, target, place);
+    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(target->pixels) + place.y * target->pitch) + place.x;
+    bool linear = w.fullScreen && s.filter == Filter::Linear;
+    (linear ? presentation::ScaleLinear : presentation::ScaleNearest)(frame.pixels, frame.width, frame.height,
+                                                                    frame.pitchPixels, out, place.w, place.h,
+                                                                    target->pitch / 4);
     SDL_UnlockSurface(target);
   } else {
     result = SDL_BlitScaled(picture, nullptr, target, &place);
@@ -75,36 +79,22 @@ SDL_Surface* SdlBackend::Picture(Window& w, const backend::Frame& frame) {
   return w.picture;
 }
 
-// Nearest-pixel scaling of 0x00RRGGBB pixels into a 32-bit framebuffer: each
-// shown pixel takes the frame pixel under its centre; a row that samples the
-// same frame row as the one above is a copy of it.
-void SdlBackend::ScaleNearest(Window& w, const backend::Frame& frame, SDL_Surface* target, const SDL_Rect& place) {
-  if (w.scaledFrom != frame.width || static_cast<int>(w.columns.size()) != place.w) {
-    w.columns.resize(static_cast<size_t>(place.w));
-    for (int x = 0; x < place.w; ++x)
-      w.columns[static_cast<size_t>(x)] =
-          static_cast<int>((2 * static_cast<int64_t>(x) + 1) * frame.width / (2 * static_cast<int64_t>(place.w)));
-    w.scaledFrom = frame.width;
-  }
-  auto* base = static_cast<uint8_t*>(target->pixels) + place.y * target->pitch + place.x * 4;
-  int previous = -1;
-  for (int y = 0; y < place.h; ++y) {
-    auto* out = reinterpret_cast<uint32_t*>(base + static_cast<ptrdiff_t>(y) * target->pitch);
-    int row = static_cast<int>((2 * static_cast<int64_t>(y) + 1) * frame.height / (2 * static_cast<int64_t>(place.h)));
-    if (row == previous) {
-      memcpy(out, base + static_cast<ptrdiff_t>(y - 1) * target->pitch, static_cast<size_t>(place.w) * 4);
-      continue;
-    }
-    previous = row;
-    const uint32_t* in = frame.pixels + static_cast<ptrdiff_t>(row) * frame.pitchPixels;
-    const int* cols = w.columns.data();
-    for (int x = 0; x < place.w; ++x) out[x] = in[cols[x]];
-  }
-}
-
 void SdlBackend::Present(WindowId id, const backend::Frame& frame) {
   Window* w = Find(id);
   if (!w || w->gone || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
+  if (w->fullScreen && frame.pixels != w->last.data()) {
+    // Kept for showing again while the program draws nothing (paused, or
+    // while the player resizes the window).
+    w->last.resize(static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height));
+    for (int y = 0; y < frame.height; ++y)
+      memcpy(&w->last[static_cast<size_t>(y) * static_cast<size_t>(frame.width)],
+             frame.pixels + static_cast<ptrdiff_t>(y) * frame.pitchPixels, static_cast<size_t>(frame.width) * 4);
+    w->lastWidth = frame.width;
+    w->lastHeight = frame.height;
+    if (Current().shown == presentation::Shown::Window &&
+        (w->fittedWidth != frame.width || w->fittedHeight != frame.height))
+      FitWindow(*w, frame.width, frame.height);
+  }
   if (!w->useRenderer) {
     if (PresentToFramebuffer(*w, frame)) return;
     w->useRenderer = true;
@@ -117,14 +107,32 @@ void SdlBackend::Present(WindowId id, const backend::Frame& frame) {
     if (!w->texture) return;
     w->textureWidth = frame.width;
     w->textureHeight = frame.height;
-    // The picture keeps its aspect ratio, scaled by nearest pixels, with black bars.
-    SDL_RenderSetLogicalSize(w->renderer, frame.width, frame.height);
   }
+  const presentation::Settings& s = Current();
+  bool linear = w->fullScreen && s.filter == Filter::Linear;
+  SDL_SetTextureScaleMode(w->texture, linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+  int outW = 0, outH = 0;
+  SDL_GetRendererOutputSize(w->renderer, &outW, &outH);
+  presentation::Rect r = presentation::PictureRect(w->fullScreen ? s.scaling : presentation::Scaling::Aspect,
+                                                   frame.width, frame.height, outW, outH);
+  SDL_Rect place{r.x, r.y, r.w, r.h};
+  w->shown = place;
   SDL_UpdateTexture(w->texture, nullptr, frame.pixels, frame.pitchPixels * 4);
   SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
   SDL_RenderClear(w->renderer);
-  SDL_RenderCopy(w->renderer, w->texture, nullptr, nullptr);
+  SDL_RenderCopy(w->renderer, w->texture, nullptr, &place);
   SDL_RenderPresent(w->renderer);
+}
+
+// The last frame again, as it is shown now.
+void SdlBackend::Redraw(Window& w) {
+  if (w.last.empty() || w.gone) return;
+  backend::Frame frame;
+  frame.pixels = w.last.data();
+  frame.width = w.lastWidth;
+  frame.height = w.lastHeight;
+  frame.pitchPixels = w.lastWidth;
+  Present(SDL_GetWindowID(w.window), frame);
 }
 
 }  // namespace platform::sdl

@@ -44,6 +44,12 @@ SdlBackend::SdlBackend() {
     std::exit(1);
   }
   x11_ = strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0;
+  presentation::Settings& s = presentation::Current();
+  if (int monitors = SDL_GetNumVideoDisplays(); monitors > 0 && s.monitor >= monitors) {
+    fprintf(stderr, "%s: there is no monitor %d (monitors: 0 to %d); using monitor 0\n",
+            program_invocation_short_name, s.monitor, monitors - 1);
+    s.monitor = 0;
+  }
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
     fprintf(stderr, "rallex: no joystick support: %s\n", SDL_GetError());
   start_ = SDL_GetTicks64();
@@ -79,6 +85,7 @@ bool SdlBackend::StartVideo() {
 }
 
 SdlBackend::~SdlBackend() {
+  FlushSettings(true);
   CloseAudio();
   CloseJoystick();
   for (auto& [id, w] : windows_) Destroy(w);

@@ -9,10 +9,12 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "backend/backend.h"
+#include "presentation/presentation.h"
 
 namespace platform::sdl {
 
@@ -29,14 +31,23 @@ struct Window {
   // The frame's pixels wrapped as an SDL surface, kept while the frame keeps
   // its memory and size, so that SDL's blit mapping is made once, not per frame.
   SDL_Surface* picture = nullptr;
-  int scaledFrom = 0;             // frame width the column map was made for
-  std::vector<int> columns;       // source column of each shown column
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   int textureWidth = 0;
   int textureHeight = 0;
+  // The program's exclusive full-screen mode is shown here, on the whole
+  // monitor or in a window as the player chose.
   bool fullScreen = false;
   SDL_Rect windowed{0, 0, 0, 0};  // position and size before going full-screen
+  // The last frame of the full-screen mode, shown again when the window is
+  // exposed, resized or shown another way while the program draws nothing.
+  std::vector<uint32_t> last;
+  int lastWidth = 0, lastHeight = 0;
+  // In a window: the mode size the window was last fitted to, and the place
+  // and size last set here (so that the window system's reports of them are
+  // not taken for the player's).
+  int fittedWidth = 0, fittedHeight = 0;
+  presentation::Rect placed;
   unsigned long x11Window = 0;    // the X window under it, on X11
   // Destroyed from outside (the window system took it away): nothing is drawn
   // into it any more, and its close has been reported.
@@ -87,19 +98,31 @@ class SdlBackend final : public backend::Backend {
  private:
   bool StartVideo();
 
+  // windows.cpp: how a full-screen mode is shown, and the player's changes.
+  void ShowMode(Window& w);
+  void CoverMonitor(Window& w);
+  void ShowInWindow(Window& w);
+  void FitWindow(Window& w, int frameWidth, int frameHeight);
+  bool InWindowPresentation();
+  bool PlatformKey(const SDL_KeyboardEvent& key);
+  void NoteWindowChange(Window& w, const SDL_WindowEvent& e);
+  void SettingsChanged(bool now);
+  void FlushSettings(bool force);
+  void ApplyMouse();
+  void Redraw(Window& w);
+
   // windows.cpp
   Window* Find(WindowId id);
   bool ReportGoneWindow(Event& out);
   static void Destroy(Window& w);
 
   // dialogs.cpp
-  static void GiveBackFocus(Window& w);
+  void GiveBackFocus(Window& w);
 
   // present.cpp
   static bool EnsureRenderer(Window& w);
-  bool PresentToFramebuffer(Window& w, const backend::Frame& frame);
+  static bool PresentToFramebuffer(Window& w, const backend::Frame& frame);
   static SDL_Surface* Picture(Window& w, const backend::Frame& frame);
-  static void ScaleNearest(Window& w, const backend::Frame& frame, SDL_Surface* target, const SDL_Rect& place);
 
   // events.cpp
   bool OpenJoystick(int index, Event& out);
@@ -118,6 +141,15 @@ class SdlBackend final : public backend::Backend {
   SDL_Joystick* joystick_ = nullptr;
   SDL_GameController* controller_ = nullptr;
   bool reopenJoystick_ = false;
+  // The mouse: what the program asked for, and whether the pointer may be
+  // captured now (in a window, not after a focus loss until a click in it).
+  bool relativeWanted_ = false;
+  bool cursorWanted_ = true;
+  bool captureAllowed_ = true;
+  int swallowButton_ = -1;           // the release of the click that took the pointer
+  std::set<int> swallowKeys_;        // the releases of the platform's own keys
+  bool settingsDirty_ = false;
+  uint64_t settingsChangedAt_ = 0;
   SDL_AudioDeviceID audioDevice_ = 0;
   int audioChannels_ = 2;
   backend::AudioCallback callback_ = nullptr;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The real backend's windows: creation, size, title and icon, focus, the
-// full-screen state, and windows that the window system took away.
+// full-screen state shown the way the player chose, and windows that the
+// window system took away.
 #include <SDL.h>
 #include <SDL_syswm.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "backend/sdl/x11.h"
@@ -15,7 +17,9 @@ namespace platform::sdl {
 
 WindowId SdlBackend::CreateWindow(const std::string& title, int w, int h, bool visible) {
   Uint32 flags = visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
-  SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+  int monitor = presentation::Current().monitor;
+  SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED_DISPLAY(monitor),
+                                        SDL_WINDOWPOS_CENTERED_DISPLAY(monitor),
                                         w > 0 ? w : 1, h > 0 ? h : 1, flags);
   if (!window) {
     fprintf(stderr, "rallex: cannot create a window: %s\n", SDL_GetError());
@@ -81,7 +85,10 @@ void SdlBackend::ShowWindow(WindowId id, bool visible) {
   }
 }
 
-void SdlBackend::SetCursorVisible(WindowId, bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+void SdlBackend::SetCursorVisible(WindowId, bool visible) {
+  cursorWanted_ = visible;
+  ApplyMouse();
+}
 
 bool SdlBackend::HasFocus(WindowId id) {
   Window* w = Find(id);
@@ -90,7 +97,7 @@ bool SdlBackend::HasFocus(WindowId id) {
 
 void SdlBackend::DesktopSize(int& width, int& height) {
   SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+  if (SDL_GetDesktopDisplayMode(presentation::Current().monitor, &mode) == 0) {
     width = mode.w;
     height = mode.h;
   } else {
@@ -107,26 +114,172 @@ void SdlBackend::SetFullScreen(WindowId id, bool fullScreen) {
     // A renderer first, if this window uses one: making one may recreate the
     // window, which would put it back where it was.
     if (w->useRenderer) EnsureRenderer(*w);
-    // Cover the display before asking for the full-screen state: with no
-    // window manager to carry that request out (a bare X server) the window
-    // would otherwise keep its size while SDL draws for the whole display.
     SDL_GetWindowPosition(w->window, &w->windowed.x, &w->windowed.y);
     SDL_GetWindowSize(w->window, &w->windowed.w, &w->windowed.h);
-    SDL_Rect bounds;
-    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(w->window), &bounds) == 0) {
-      SDL_SetWindowBordered(w->window, SDL_FALSE);
-      SDL_SetWindowPosition(w->window, bounds.x, bounds.y);
-      SDL_SetWindowSize(w->window, bounds.w, bounds.h);
-    }
-    SDL_SetWindowFullscreen(w->window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    ShowMode(*w);
   } else {
     SDL_SetWindowFullscreen(w->window, 0);
+    SDL_SetWindowResizable(w->window, SDL_FALSE);
+    SDL_SetWindowBordered(w->window, SDL_TRUE);
     if (w->windowed.w > 0 && w->windowed.h > 0) {
-      SDL_SetWindowBordered(w->window, SDL_TRUE);
       SDL_SetWindowSize(w->window, w->windowed.w, w->windowed.h);
       SDL_SetWindowPosition(w->window, w->windowed.x, w->windowed.y);
     }
+    w->last.clear();
+    captureAllowed_ = true;
+    ApplyMouse();
   }
+}
+
+bool SdlBackend::InWindowPresentation() {
+  if (presentation::Current().shown != presentation::Shown::Window) return false;
+  for (auto& [id, w] : windows_)
+    if (w.fullScreen && !w.gone) return true;
+  return false;
+}
+
+void SdlBackend::ShowMode(Window& w) {
+  if (presentation::Current().shown == presentation::Shown::Window) {
+    ShowInWindow(w);
+  } else {
+    CoverMonitor(w);
+    captureAllowed_ = true;
+  }
+  ApplyMouse();
+}
+
+void SdlBackend::CoverMonitor(Window& w) {
+  // Cover the monitor before asking for the full-screen state: with no window
+  // manager to carry that request out (a bare X server) the window would
+  // otherwise keep its size while SDL draws for the whole monitor.
+  SDL_SetWindowResizable(w.window, SDL_FALSE);
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(presentation::Current().monitor, &bounds) == 0) {
+    SDL_SetWindowBordered(w.window, SDL_FALSE);
+    SDL_SetWindowPosition(w.window, bounds.x, bounds.y);
+    SDL_SetWindowSize(w.window, bounds.w, bounds.h);
+  }
+  SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+// A resizable window: where the player last had it, else fitted to the mode
+// once its first frame shows how large that is.
+void SdlBackend::ShowInWindow(Window& w) {
+  SDL_SetWindowFullscreen(w.window, 0);
+  SDL_SetWindowBordered(w.window, SDL_TRUE);
+  SDL_SetWindowResizable(w.window, SDL_TRUE);
+  const presentation::Rect& remembered = presentation::Current().window;
+  if (remembered.w > 0 && remembered.h > 0) {
+    SDL_SetWindowSize(w.window, remembered.w, remembered.h);
+    SDL_SetWindowPosition(w.window, remembered.x, remembered.y);
+    w.placed = remembered;
+    // The player's own size stands for every mode.
+    w.fittedWidth = w.fittedHeight = -1;
+  } else if (w.lastWidth > 0) {
+    FitWindow(w, w.lastWidth, w.lastHeight);
+  } else {
+    w.fittedWidth = w.fittedHeight = 0;
+  }
+}
+
+// The largest whole multiple of the mode that fits the monitor's work area
+// less the window's borders, centred on it.
+void SdlBackend::FitWindow(Window& w, int frameWidth, int frameHeight) {
+  if (w.fittedWidth < 0) return;  // sized by the player
+  w.fittedWidth = frameWidth;
+  w.fittedHeight = frameHeight;
+  int monitor = presentation::Current().monitor;
+  SDL_Rect area;
+  if (SDL_GetDisplayUsableBounds(monitor, &area) != 0 && SDL_GetDisplayBounds(monitor, &area) != 0) return;
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(w.window, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+  presentation::Rect size = presentation::FirstWindowSize(frameWidth, frameHeight, area.w - left - right,
+                                                          area.h - top - bottom);
+  if (size.w <= 0 || size.h <= 0) return;
+  w.placed = {area.x + left + (area.w - left - right - size.w) / 2, area.y + top + (area.h - top - bottom - size.h) / 2,
+              size.w, size.h};
+  SDL_SetWindowSize(w.window, size.w, size.h);
+  SDL_SetWindowPosition(w.window, w.placed.x, w.placed.y);
+}
+
+// The player moved or resized the window that shows a full-screen mode:
+// remembered for the next start. Reports of what was set here are not.
+void SdlBackend::NoteWindowChange(Window& w, const SDL_WindowEvent& e) {
+  if (!w.fullScreen || presentation::Current().shown != presentation::Shown::Window) return;
+  if (SDL_GetWindowFlags(w.window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED)) return;
+  presentation::Rect now = w.placed;
+  if (e.event == SDL_WINDOWEVENT_MOVED) {
+    now.x = e.data1;
+    now.y = e.data2;
+  } else {
+    now.w = e.data1;
+    now.h = e.data2;
+  }
+  if (now == w.placed) return;
+  if (e.event == SDL_WINDOWEVENT_MOVED && w.fittedWidth >= 0 && now.w == w.placed.w && now.h == w.placed.h &&
+      std::abs(now.x - w.placed.x) <= 64 && std::abs(now.y - w.placed.y) <= 64) {
+    // A window manager putting its frame around the window just placed.
+    w.placed = now;
+    return;
+  }
+  w.placed = now;
+  presentation::Current().window = now;
+  w.fittedWidth = w.fittedHeight = -1;
+  SettingsChanged(false);
+}
+
+// Alt+Enter, Alt+S and Alt+F on a window that shows a full-screen mode are
+// the platform's: the program sees neither the key nor its release.
+bool SdlBackend::PlatformKey(const SDL_KeyboardEvent& key) {
+  SDL_Scancode code = key.keysym.scancode;
+  if (key.type == SDL_KEYUP) return swallowKeys_.erase(code) > 0;
+  if (!(key.keysym.mod & KMOD_ALT)) return false;
+  if (code != SDL_SCANCODE_RETURN && code != SDL_SCANCODE_KP_ENTER && code != SDL_SCANCODE_S &&
+      code != SDL_SCANCODE_F)
+    return false;
+  Window* w = Find(key.windowID);
+  if (!w || !w->fullScreen || w->gone) return false;
+  swallowKeys_.insert(code);
+  if (key.repeat) return true;
+  presentation::Settings& s = presentation::Current();
+  if (code == SDL_SCANCODE_S) {
+    s.scaling = s.scaling == presentation::Scaling::Aspect    ? presentation::Scaling::Integer
+                : s.scaling == presentation::Scaling::Integer ? presentation::Scaling::Stretch
+                                                              : presentation::Scaling::Aspect;
+  } else if (code == SDL_SCANCODE_F) {
+    s.filter = s.filter == presentation::Filter::Nearest ? presentation::Filter::Linear : presentation::Filter::Nearest;
+  } else {
+    s.shown = s.shown == presentation::Shown::Window ? presentation::Shown::FullScreen : presentation::Shown::Window;
+    ShowMode(*w);
+  }
+  Redraw(*w);
+  SettingsChanged(true);
+  return true;
+}
+
+// Changes from a key are written at once; a window being dragged or resized
+// reports many sizes, so those are written once it has stood still a moment.
+void SdlBackend::SettingsChanged(bool now) {
+  settingsDirty_ = true;
+  settingsChangedAt_ = SDL_GetTicks64();
+  if (now) FlushSettings(true);
+}
+
+void SdlBackend::FlushSettings(bool force) {
+  constexpr uint64_t kStillMs = 500;
+  if (!settingsDirty_ || (!force && SDL_GetTicks64() - settingsChangedAt_ < kStillMs)) return;
+  settingsDirty_ = false;
+  presentation::Remember();
+}
+
+// The pointer is captured (relative motion, hidden) while the program wants
+// it and may have it. In a window, it is free after a focus loss until the
+// player clicks in the window, and the cursor shows while it is free.
+void SdlBackend::ApplyMouse() {
+  bool captured = relativeWanted_ && captureAllowed_;
+  SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+  bool show = cursorWanted_ || (!captured && InWindowPresentation());
+  SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
 Window* SdlBackend::Find(WindowId id) {

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+// How a program's exclusive full-screen mode is shown on today's desktop: on
+// the whole monitor or in a resizable window, scaled with its aspect kept, by
+// whole multiples or stretched, with nearest or linear filtering. This is the
+// player's choice, not the program's: the process entry reads it from the
+// command line, the environment and a settings file before the program
+// starts, and the display backend reads it, changes it (Alt+Enter, a resized
+// window) and asks for it to be remembered.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::presentation {
+
+enum class Shown { FullScreen, Window };
+enum class Scaling { Aspect, Integer, Stretch };
+enum class Filter { Nearest, Linear };
+
+struct Rect {
+  int x = 0, y = 0, w = 0, h = 0;
+  bool operator==(const Rect& o) const { return x == o.x && y == o.y && w == o.w && h == o.h; }
+};
+
+struct Settings {
+  Shown shown = Shown::FullScreen;
+  Scaling scaling = Scaling::Aspect;
+  Filter filter = Filter::Nearest;
+  int monitor = 0;
+  // The window's place and client size when last shown in a window; w == 0
+  // while there is none, and the first window is sized to fit the monitor.
+  Rect window;
+};
+
+// Where a frame of frameW x frameH goes in an area of areaW x areaH.
+Rect PictureRect(Scaling scaling, int frameW, int frameH, int areaW, int areaH);
+// The first size of the window for a mode: the largest whole multiple of it
+// that fits the area, or where not even one fits, the largest with the aspect kept.
+Rect FirstWindowSize(int frameW, int frameH, int areaW, int areaH);
+// A point of the area mapped back to the picture pixel shown there, clamped to
+// the picture (a point on a bar gives the nearest edge pixel).
+void ToPicture(const Rect& shown, int frameW, int frameH, int x, int y, int& pictureX, int& pictureY);
+
+// Scalers of 0x00RRGGBB pixels: the frame (pitches in pixels) into outW x outH
+// pixels at out. Nearest takes the pixel under each output pixel's centre;
+// linear weighs the four around it.
+void ScaleNearest(const uint32_t* in, int inW, int inH, int inPitch, uint32_t* out, int outW, int outH, int outPitch);
+void ScaleLinear(const uint32_t* in, int inW, int inH, int inPitch, uint32_t* out, int outW, int outH, int outPitch);
+
+// The settings of this process: the defaults until Choose() has run.
+Settings& Current();
+
+// Applies the words of RALLEX_DISPLAY_OPTIONS or of a settings file ("window
+// scale=integer filter=linear monitor=1 position=10,20 size=1600x1200"). A word
+// that is not understood adds one line to problems and changes nothing.
+void ApplyWords(Settings& settings, std::string_view text, const std::string& source,
+                std::vector<std::string>& problems);
+std::string Words(const Settings& settings);
+
+// What the command line asked for besides the settings.
+struct CommandLine {
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> rest;  // the program's own arguments, in order
+};
+// Takes the display options out of argv[1..]: --window, --fullscreen,
+// --scale MODE, --filter NAME, --monitor N (also as --name=value), --help,
+// --version. Any other "--" option is reported and dropped; other arguments
+// are left for the program.
+CommandLine ApplyArguments(Settings& settings, int argc, char** argv, std::vector<std::string>& problems);
+
+// The settings file of a program: $XDG_CONFIG_HOME/rallex/PROGRAM.conf (with
+// ~/.config for an unset XDG_CONFIG_HOME); empty when neither is known.
+std::string SettingsPath(const std::string& program);
+// Reads the file into settings; a missing file is no problem.
+void Load(Settings& settings, const std::string& path, std::vector<std::string>& problems);
+// Writes the file whole or not at all (a temporary file renamed over it).
+// Returns false with a line in problem when it cannot.
+bool Save(const Settings& settings, const std::string& path, std::string& problem);
+
+// The process entry: file, then environment, then command line over the
+// defaults, into Current(). Problems go to standard error, one line each,
+// prefixed with the program's name.
+CommandLine Choose(const std::string& program, int argc, char** argv);
+// Writes Current() to the program's settings file; says so once on standard
+// error when that fails.
+void Remember();
+// The usage text that --help prints.
+std::string Usage(const std::string& program);
+
+}  // namespace platform::presentation
