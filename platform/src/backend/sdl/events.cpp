@@ -173,7 +173,7 @@ bool SdlBackend::Convert(const SDL_Event& e, Event& out) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
         case SDL_WINDOWEVENT_EXPOSED:
           if (Window* w = Find(e.window.windowID); w && w->fullScreen) {
-            if (e.window.event != SDL_WINDOWEVENT_EXPOSED) NoteWindowChange(*w, e.window);
+            if (e.window.event != SDL_WINDOWEVENT_EXPOSED) NoteWindowChange(*w);
             if (e.window.event != SDL_WINDOWEVENT_MOVED) Redraw(*w);
           }
           return false;

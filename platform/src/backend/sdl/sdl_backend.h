@@ -105,7 +105,8 @@ class SdlBackend final : public backend::Backend {
   void FitWindow(Window& w, int frameWidth, int frameHeight);
   bool InWindowPresentation();
   bool PlatformKey(const SDL_KeyboardEvent& key);
-  void NoteWindowChange(Window& w, const SDL_WindowEvent& e);
+  void NoteWindowChange(Window& w);
+  bool TakePlayersPlace();
   void SettingsChanged(bool now);
   void FlushSettings(bool force);
   void ApplyMouse();
@@ -149,6 +150,7 @@ class SdlBackend final : public backend::Backend {
   int swallowButton_ = -1;           // the release of the click that took the pointer
   std::set<int> swallowKeys_;        // the releases of the platform's own keys
   bool settingsDirty_ = false;
+  bool windowChanged_ = false;       // moved or resized; read once it stands still
   uint64_t settingsChangedAt_ = 0;
   SDL_AudioDeviceID audioDevice_ = 0;
   int audioChannels_ = 2;

@@ -202,30 +202,35 @@ void SdlBackend::FitWindow(Window& w, int frameWidth, int frameHeight) {
   SDL_SetWindowPosition(w.window, w.placed.x, w.placed.y);
 }
 
-// The player moved or resized the window that shows a full-screen mode:
-// remembered for the next start. Reports of what was set here are not.
-void SdlBackend::NoteWindowChange(Window& w, const SDL_WindowEvent& e) {
+// The window that shows a full-screen mode was moved or resized. The window
+// system's reports come late and some are of places set here, so what it is
+// now is read once it has stood still a moment (in FlushSettings).
+void SdlBackend::NoteWindowChange(Window& w) {
   if (!w.fullScreen || presentation::Current().shown != presentation::Shown::Window) return;
-  if (SDL_GetWindowFlags(w.window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED)) return;
-  presentation::Rect now = w.placed;
-  if (e.event == SDL_WINDOWEVENT_MOVED) {
-    now.x = e.data1;
-    now.y = e.data2;
-  } else {
-    now.w = e.data1;
-    now.h = e.data2;
-  }
-  if (now == w.placed) return;
-  if (e.event == SDL_WINDOWEVENT_MOVED && w.fittedWidth >= 0 && now.w == w.placed.w && now.h == w.placed.h &&
-      std::abs(now.x - w.placed.x) <= 64 && std::abs(now.y - w.placed.y) <= 64) {
-    // A window manager putting its frame around the window just placed.
+  windowChanged_ = true;
+  settingsChangedAt_ = SDL_GetTicks64();
+}
+
+// The player's own place and size of a window: one that differs from what
+// was set here by more than a window manager's frame around it.
+bool SdlBackend::TakePlayersPlace() {
+  constexpr int kFrameSlack = 32;
+  bool taken = false;
+  for (auto& [id, w] : windows_) {
+    if (!w.fullScreen || w.gone) continue;
+    if (SDL_GetWindowFlags(w.window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED)) continue;
+    presentation::Rect now;
+    SDL_GetWindowPosition(w.window, &now.x, &now.y);
+    SDL_GetWindowSize(w.window, &now.w, &now.h);
+    if (now.w == w.placed.w && now.h == w.placed.h && std::abs(now.x - w.placed.x) <= kFrameSlack &&
+        std::abs(now.y - w.placed.y) <= kFrameSlack)
+      continue;
     w.placed = now;
-    return;
+    w.fittedWidth = w.fittedHeight = -1;
+    presentation::Current().window = now;
+    taken = true;
   }
-  w.placed = now;
-  presentation::Current().window = now;
-  w.fittedWidth = w.fittedHeight = -1;
-  SettingsChanged(false);
+  return taken;
 }
 
 // Alt+Enter, Alt+S and Alt+F on a window that shows a full-screen mode are
@@ -267,7 +272,12 @@ void SdlBackend::SettingsChanged(bool now) {
 
 void SdlBackend::FlushSettings(bool force) {
   constexpr uint64_t kStillMs = 500;
-  if (!settingsDirty_ || (!force && SDL_GetTicks64() - settingsChangedAt_ < kStillMs)) return;
+  if (!settingsDirty_ && !windowChanged_) return;
+  if (!force && SDL_GetTicks64() - settingsChangedAt_ < kStillMs) return;
+  if (windowChanged_ && presentation::Current().shown == presentation::Shown::Window && TakePlayersPlace())
+    settingsDirty_ = true;
+  windowChanged_ = false;
+  if (!settingsDirty_) return;
   settingsDirty_ = false;
   presentation::Remember();
 }

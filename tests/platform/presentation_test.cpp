@@ -1,0 +1,182 @@
+// SPDX-License-Identifier: MIT
+// The presentation of full-screen modes: the picture's place in each scaling,
+// pointer positions mapped back, the two scalers, and the settings' sources.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "presentation/presentation.h"
+
+namespace {
+
+using platform::presentation::Rect;
+using platform::presentation::Scaling;
+namespace pr = platform::presentation;
+
+TEST(Presentation, PictureRectInEachScaling) {
+  struct Case {
+    Scaling scaling;
+    int areaW, areaH;
+    Rect want;
+  };
+  // An 800x600 mode, worked by hand.
+  const Case cases[] = {
+      {Scaling::Aspect, 1920, 1080, {240, 0, 1440, 1080}},
+      {Scaling::Integer, 1920, 1080, {560, 240, 800, 600}},
+      {Scaling::Stretch, 1920, 1080, {0, 0, 1920, 1080}},
+      {Scaling::Integer, 1700, 1300, {50, 50, 1600, 1200}},
+      {Scaling::Aspect, 1000, 1000, {0, 125, 1000, 750}},   // bars above and below
+      {Scaling::Integer, 700, 500, {17, 0, 666, 500}},      // not even 1x fits: aspect
+      {Scaling::Aspect, 800, 600, {0, 0, 800, 600}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(pr::PictureRect(c.scaling, 800, 600, c.areaW, c.areaH), c.want)
+        << static_cast<int>(c.scaling) << " in " << c.areaW << "x" << c.areaH;
+  EXPECT_EQ(pr::FirstWindowSize(800, 600, 1280, 1024), (Rect{0, 0, 800, 600}));
+  EXPECT_EQ(pr::FirstWindowSize(800, 600, 700, 500), (Rect{0, 0, 666, 500}));
+}
+
+TEST(Presentation, PointerPositionsMapBackToThePicture) {
+  const Rect shown{240, 0, 1440, 1080};  // 800x600, aspect, in 1920x1080
+  struct Case {
+    int x, y, wantX, wantY;
+  };
+  const Case cases[] = {
+      {240, 0, 0, 0},        {1679, 1079, 799, 599},  // the picture's corners
+      {960, 540, 400, 300},  {241, 1, 0, 0},          // 1.8 area pixels a picture pixel
+      {243, 2, 1, 1},        {100, -5, 0, 0},         // on the left bar, above
+      {2000, 2000, 799, 599},
+  };
+  for (const Case& c : cases) {
+    int x = -1, y = -1;
+    pr::ToPicture(shown, 800, 600, c.x, c.y, x, y);
+    EXPECT_EQ(x, c.wantX) << c.x;
+    EXPECT_EQ(y, c.wantY) << c.y;
+  }
+}
+
+TEST(Presentation, ScalersSampleAsWorkedByHand) {
+  // Black and blue, side by side, four times as wide: linear weighs the two
+  // at output centres 1/8, 3/8, 5/8 and 7/8 of the way (0, 1/4, 3/4, 1 of
+  // the distance between the input centres).
+  const uint32_t two[2] = {0x000000, 0x0000FF};
+  uint32_t out[4] = {};
+  pr::ScaleLinear(two, 2, 1, 2, out, 4, 1, 4);
+  EXPECT_EQ(std::vector<uint32_t>(out, out + 4), (std::vector<uint32_t>{0x00, 0x3F, 0xBF, 0xFF}));
+  pr::ScaleNearest(two, 2, 1, 2, out, 4, 1, 4);
+  EXPECT_EQ(std::vector<uint32_t>(out, out + 4), (std::vector<uint32_t>{0x00, 0x00, 0xFF, 0xFF}));
+
+  // Rows of a column blend the same way, all three channels apart.
+  const uint32_t column[2] = {0x204060, 0xA0C0E0};  // pitch 1
+  uint32_t tall[4] = {};
+  pr::ScaleLinear(column, 1, 2, 1, tall, 1, 4, 1);
+  EXPECT_EQ(std::vector<uint32_t>(tall, tall + 4), (std::vector<uint32_t>{0x204060, 0x406080, 0x80A0C0, 0xA0C0E0}));
+}
+
+class PresentationSettings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/presentation_testXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    dir_ = dir;
+    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+    unsetenv("RALLEX_DISPLAY_OPTIONS");
+  }
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("RALLEX_DISPLAY_OPTIONS");
+    pr::Current() = pr::Settings{};
+    std::string cmd = "rm -rf " + dir_;
+    ASSERT_EQ(system(cmd.c_str()), 0);
+  }
+  pr::CommandLine Choose(std::vector<std::string> args) {
+    std::vector<char*> argv{const_cast<char*>("prog")};
+    for (std::string& a : args) argv.push_back(a.data());
+    testing::internal::CaptureStderr();
+    pr::CommandLine line = pr::Choose("prog", static_cast<int>(argv.size()), argv.data());
+    errors_ = testing::internal::GetCapturedStderr();
+    return line;
+  }
+  std::string dir_, errors_;
+};
+
+TEST_F(PresentationSettings, CommandLineOverEnvironmentOverFile) {
+  pr::Settings saved;
+  saved.shown = pr::Shown::Window;
+  saved.scaling = Scaling::Stretch;
+  saved.filter = pr::Filter::Linear;
+  saved.window = {30, 40, 1000, 500};
+  std::string problem;
+  ASSERT_TRUE(pr::Save(saved, dir_ + "/rallex/prog.conf", problem)) << problem;
+
+  Choose({});
+  const pr::Settings& s = pr::Current();
+  EXPECT_EQ(s.shown, pr::Shown::Window);
+  EXPECT_EQ(s.scaling, Scaling::Stretch);
+  EXPECT_EQ(s.filter, pr::Filter::Linear);
+  EXPECT_EQ(s.window, (Rect{30, 40, 1000, 500}));
+  EXPECT_EQ(errors_, "");
+
+  setenv("RALLEX_DISPLAY_OPTIONS", "fullscreen scale=integer", 1);
+  pr::CommandLine line = Choose({"level1.dat", "--scale", "aspect", "--window", "--filter=nearest", "-x"});
+  EXPECT_EQ(s.shown, pr::Shown::Window);
+  EXPECT_EQ(s.scaling, Scaling::Aspect);
+  EXPECT_EQ(s.filter, pr::Filter::Nearest);
+  EXPECT_EQ(line.rest, (std::vector<std::string>{"level1.dat", "-x"})) << "the program's own arguments stay";
+  Choose({});
+  EXPECT_EQ(s.shown, pr::Shown::FullScreen) << "the environment over the file";
+  EXPECT_EQ(s.scaling, Scaling::Integer);
+}
+
+TEST_F(PresentationSettings, ABadValueIsOneLineAndTheValueBelowStands) {
+  setenv("RALLEX_DISPLAY_OPTIONS", "scale=integer", 1);
+  Choose({"--scale", "huge", "--filter", "--monitor=-1", "--frobnicate"});
+  EXPECT_EQ(pr::Current().scaling, Scaling::Integer);
+  EXPECT_EQ(pr::Current().monitor, 0);
+  EXPECT_EQ(errors_,
+            "prog: --scale: unknown scaling \"huge\" (choices: aspect, integer, stretch); keeping integer\n"
+            "prog: --filter: unknown filter \"--monitor=-1\" (choices: nearest, linear); keeping nearest\n"
+            "prog: unknown option \"--frobnicate\" (options: --window, --fullscreen, --scale, --filter, --monitor, "
+            "--help, --version)\n");
+}
+
+TEST_F(PresentationSettings, TheFileIsWrittenWholeOrNotAtAll) {
+  Choose({});  // names the program; nothing is written yet
+  EXPECT_NE(access(dir_.c_str(), F_OK), -1);
+  EXPECT_EQ(access((dir_ + "/rallex").c_str(), F_OK), -1);
+  pr::Current().shown = pr::Shown::Window;
+  pr::Current().window = {-20, 10, 640, 480};
+  pr::Remember();
+  pr::Settings read;
+  std::vector<std::string> problems;
+  pr::Load(read, dir_ + "/rallex/prog.conf", problems);
+  EXPECT_TRUE(problems.empty());
+  EXPECT_EQ(read.shown, pr::Shown::Window);
+  EXPECT_EQ(read.window, (Rect{-20, 10, 640, 480}));
+
+  // Where the file cannot be replaced (a folder in its place), the failure is
+  // said once, in one line, and no temporary file is left behind.
+  std::string file = dir_ + "/rallex/prog.conf";
+  ASSERT_EQ(unlink(file.c_str()), 0);
+  ASSERT_EQ(mkdir(file.c_str(), 0700), 0);
+  std::ofstream(file + "/keep") << "x";
+  testing::internal::CaptureStderr();
+  pr::Remember();
+  pr::Remember();
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.rfind("prog: cannot write " + file + ": ", 0), 0u) << said;
+  EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
+  std::string listing;
+  FILE* ls = popen(("ls -A " + dir_ + "/rallex").c_str(), "r");
+  for (char buf[256]; fgets(buf, sizeof buf, ls);) listing += buf;
+  pclose(ls);
+  EXPECT_EQ(listing, "prog.conf\n");
+}
+
+}  // namespace
