@@ -309,7 +309,9 @@ TEST_F(DDrawTest, FocusLossInFullScreenLosesTheDisplayUntilItComesBack) {
 struct FocusWaitCase {
   const char* name;
   bool exclusive;
-  int ending;  // 0: only the focus comes back (at 3000 ms), 1: a key at 2000, 2: the close box at 2000
+  // 0: only the focus comes back (at 3000 ms), 1: a key at 2000, 2: the close
+  // box at 2000, 3: the close box before the focus went, still unread
+  int ending;
   uint32_t wantEnd;
   UINT wantMessage;  // the first message other than WM_ACTIVATEAPP after the wait
 };
@@ -321,6 +323,11 @@ TEST_P(FocusWait, EndsAtTheFocusOrAMessage) {
     ASSERT_EQ(FullScreen(800, 600, 16), DD_OK);
   } else {
     ASSERT_EQ(dd->SetCooperativeLevel(window, DDSCL_NORMAL), DD_OK);
+  }
+  if (c.ending == 3) {
+    platform::headless::CloseWindowAt(0);
+    MSG unread{};
+    ASSERT_TRUE(PeekMessageA(&unread, nullptr, 0, 0, PM_NOREMOVE));
   }
   platform::headless::SetFocus(false);
   platform::headless::SetFocusAt(3000, true);
@@ -339,6 +346,7 @@ INSTANTIATE_TEST_SUITE_P(DDraw, FocusWait,
                          ::testing::Values(FocusWaitCase{"FocusBack", true, 0, 3000, 0},
                                            FocusWaitCase{"Key", true, 1, 2000, WM_KEYDOWN},
                                            FocusWaitCase{"CloseBox", true, 2, 2000, WM_CLOSE},
+                                           FocusWaitCase{"CloseBoxBefore", true, 3, 0, WM_CLOSE},
                                            // the first blank after 0 ms is at 16.67 ms
                                            FocusWaitCase{"Windowed", false, 0, 16, 0}),
                          [](const ::testing::TestParamInfo<FocusWaitCase>& info) { return info.param.name; });

@@ -218,8 +218,11 @@ uint32_t Display::WaitWhileAway() {
   // The display of another program: its blank never comes for this one. Wait,
   // using no processor, for the focus or for a message that the program must
   // handle (a key, the close box), so that a frame loop stands still meanwhile.
+  // One that came before the focus went (the window closed from outside, say)
+  // ends the wait too.
   uint64_t messages = platform::user::NoticeableMessages();
-  while (FocusAway() && platform::user::NoticeableMessages() == messages) {
+  while (FocusAway() && platform::user::NoticeableMessages() == messages &&
+         !platform::user::NoticeableMessageWaiting()) {
     if (!b.EventsCanArrive()) {
       // Nothing can ever end the wait (a script ran out): keep the pace instead.
       uint32_t now = b.Milliseconds();

@@ -159,6 +159,10 @@ bool WaitForEvents(uint32_t timeoutMs) {
 
 uint64_t NoticeableMessages() { return noticeable + (quitPosted ? 1 : 0); }
 
+bool NoticeableMessageWaiting() {
+  return quitPosted || std::any_of(queue.begin(), queue.end(), [](const MSG& m) { return m.message != WM_ACTIVATEAPP; });
+}
+
 void ResetForTests() {
   queue.clear();
   quitPosted = false;

@@ -53,6 +53,8 @@ bool WaitForEvents(uint32_t timeoutMs);
 // Grows with every message queued that the program must see: keys, close
 // requests, notifications, the quit message; not the activation notices.
 uint64_t NoticeableMessages();
+// True while a message that a program must see waits in the queue unread.
+bool NoticeableMessageWaiting();
 
 // Hooks run on the program's thread each time it looks for events, for
 // stand-ins whose work finishes in the background and then posts a message

@@ -44,6 +44,8 @@ SdlBackend::SdlBackend() {
     std::exit(1);
   }
   x11_ = strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0;
+  // After SDL's start, which sets a handler of its own.
+  if (x11_) x11::WatchConnection(program_invocation_short_name);
   presentation::Settings& s = presentation::Current();
   if (int monitors = SDL_GetNumVideoDisplays(); monitors > 0 && s.monitor >= monitors) {
     fprintf(stderr, "%s: there is no monitor %d (monitors: 0 to %d); using monitor 0\n",
@@ -90,6 +92,13 @@ SdlBackend::~SdlBackend() {
   CloseJoystick();
   for (auto& [id, w] : windows_) Destroy(w);
   if (x11_) x11::StopWatching();
+  if (leftGoneWindow_) {
+    // SDL's video teardown would wait for the window system to confirm what
+    // it does to a window that no longer exists (under a window manager, for
+    // ever); the process is ending and the window is gone anyway.
+    SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER);
+    return;
+  }
   SDL_Quit();
 }
 

@@ -115,7 +115,7 @@ class SdlBackend final : public backend::Backend {
   // windows.cpp
   Window* Find(WindowId id);
   bool ReportGoneWindow(Event& out);
-  static void Destroy(Window& w);
+  void Destroy(Window& w);
 
   // dialogs.cpp
   void GiveBackFocus(Window& w);
@@ -137,6 +137,7 @@ class SdlBackend final : public backend::Backend {
 
   uint64_t start_ = 0;
   bool x11_ = false;
+  bool leftGoneWindow_ = false;  // a window destroyed from outside was let go
   std::string videoProblem_;
   std::map<WindowId, Window> windows_;
   SDL_Joystick* joystick_ = nullptr;

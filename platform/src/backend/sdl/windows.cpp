@@ -315,9 +315,14 @@ bool SdlBackend::ReportGoneWindow(Event& out) {
 }
 
 void SdlBackend::Destroy(Window& w) {
-  // A window closed by the program is watched no longer; one destroyed from
-  // outside stays watched, so that the errors its teardown draws pass.
-  if (w.x11Window && !w.gone) x11::Forget(w.x11Window);
+  if (w.gone) {
+    // Destroyed from outside: SDL's teardown of it would wait for news of a
+    // window that no longer exists. What SDL holds for it is left as it is.
+    leftGoneWindow_ = true;
+    w = Window{};
+    return;
+  }
+  if (w.x11Window) x11::Forget(w.x11Window);
   if (w.picture) SDL_FreeSurface(w.picture);
   if (w.texture) SDL_DestroyTexture(w.texture);
   if (w.renderer) SDL_DestroyRenderer(w.renderer);

@@ -59,7 +59,23 @@ int OnError(::Display* display, XErrorEvent* error) {
   return previous ? previous(display, error) : 0;
 }
 
+const char* programName = "rallex";
+
+[[noreturn]] int OnConnectionLost(::Display* display) {
+  // The dialog helper's connection is its own business: it just stops.
+  if (display == helperDisplay.load()) _exit(0);
+  char line[256];
+  int n = snprintf(line, sizeof line, "%s: lost the connection to the display\n", programName);
+  if (n > 0) (void)!write(STDERR_FILENO, line, static_cast<size_t>(n) < sizeof line ? n : sizeof line - 1);
+  _exit(1);
+}
+
 }  // namespace
+
+void WatchConnection(const char* program) {
+  programName = program;
+  XSetIOErrorHandler(&OnConnectionLost);
+}
 
 void WatchErrors() {
   static std::once_flag once;

@@ -12,6 +12,11 @@ namespace platform::sdl::x11 {
 // that no longer exists pass, marking the window gone; other errors go to the
 // handler that was there before.
 void WatchErrors();
+// Ends the process at once when the connection to the X server is lost (the
+// client killed, the server gone): one line on standard error naming
+// `program`, status 1, and nothing run that would talk to the dead
+// connection (no exit handlers, no teardown).
+void WatchConnection(const char* program);
 // Windows (X window ids) of the program, on SDL's connection `display`,
 // watched for disappearing.
 void Track(void* display, unsigned long window);
