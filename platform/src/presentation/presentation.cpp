@@ -100,6 +100,18 @@ inline uint32_t Blend(uint32_t a, uint32_t b, uint32_t w) {
   return (rb & 0xFF00FF) | (g & 0x00FF00);
 }
 
+// Blend() over whole rows, byte by byte, in a form the compiler turns into
+// vector code: the vertical half of the work, where every pixel of a row has
+// the same weight.
+void BlendRows(const uint32_t* a, const uint32_t* b, uint32_t* out, int pixels, uint32_t w) {
+  const auto* pa = reinterpret_cast<const uint8_t*>(a);
+  const auto* pb = reinterpret_cast<const uint8_t*>(b);
+  auto* po = reinterpret_cast<uint8_t*>(out);
+  const uint16_t wb = static_cast<uint16_t>(w), wa = static_cast<uint16_t>(256 - w);
+  for (size_t i = 0, n = static_cast<size_t>(pixels) * 4; i < n; ++i)
+    po[i] = static_cast<uint8_t>((pa[i] * wa + pb[i] * wb) >> 8);
+}
+
 }  // namespace
 
 void ScaleLinear(const uint32_t* in, int inW, int inH, int inPitch, uint32_t* out, int outW, int outH,
@@ -138,8 +150,7 @@ void ScaleLinear(const uint32_t* in, int inW, int inH, int inPitch, uint32_t* ou
       across(next, lower);
       lowerRow = next;
     }
-    for (int x = 0; x < outW; ++x)
-      row[x] = Blend(upper[static_cast<size_t>(x)], lower[static_cast<size_t>(x)], t.weight);
+    BlendRows(upper.data(), lower.data(), row, outW, t.weight);
   }
 }
 
