@@ -356,6 +356,29 @@ TEST_F(DirectSoundTest, LostBuffersRefuseToPlayUntilRestored) {
   EXPECT_NE(LastSound(Channel(0)), -1);
 }
 
+TEST_F(DirectSoundTest, AGoneDeviceLosesTheBuffersUntilADeviceIsBack) {
+  auto* b = Make(Dc16(4410, 5000), 16, 1, 44100);
+  ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+  MSG msg{};
+  headless::LoseAudioDevice();
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the platform hears of it
+  DWORD status = 0;
+  ASSERT_EQ(b->GetStatus(&status), DS_OK);
+  EXPECT_EQ(status, static_cast<DWORD>(DSBSTATUS_BUFFERLOST));
+  EXPECT_EQ(b->Play(0, 0, 0), DSERR_BUFFERLOST);
+  EXPECT_EQ(b->Restore(), DSERR_BUFFERLOST) << "nothing to restore onto";
+  headless::ClearCapturedAudio();
+  headless::AdvanceTime(20);
+  EXPECT_EQ(LastSound(Channel(0)), -1);
+
+  headless::ReturnAudioDevice();
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  ASSERT_EQ(b->Restore(), DS_OK);
+  ASSERT_EQ(b->Play(0, 0, 0), DS_OK);
+  headless::AdvanceTime(20);
+  EXPECT_NE(LastSound(Channel(0)), -1);
+}
+
 TEST_F(DirectSoundTest, LocksWrapRoundTheEndAndUnlockChecksThePointers) {
   auto* b = Make(std::vector<uint8_t>(100, 0), 16, 1, 44100);
   void *p1 = nullptr, *p2 = nullptr;

@@ -229,6 +229,23 @@ TEST_F(MciTest, MidiFileIsHeardAndItsEndIsNotified) {
   EXPECT_LT(Rms(Channel(0), 0, 4410), 1e-4);
 }
 
+TEST_F(MciTest, MusicKeepsItsTimeAndItsEndWhileTheDeviceIsGone) {
+  std::string song = Song("four notes.mid", Smf({60, 64, 67, 72}));  // two seconds
+  ASSERT_EQ(mciSendStringA(("open \"" + song + "\" type sequencer alias MUSIC").c_str(), nullptr, 0, nullptr), 0u);
+  ASSERT_EQ(mciSendStringA("play MUSIC from 0 notify", nullptr, 0, window), 0u);
+  headless::AdvanceTime(500);
+  headless::LoseAudioDevice();
+  headless::AdvanceTime(1000);
+  char position[16];
+  ASSERT_EQ(mciSendStringA("status MUSIC position", position, sizeof position, nullptr), 0u);
+  EXPECT_NEAR(atoi(position), 1500, 15);
+  headless::AdvanceTime(520);
+  auto notices = Notices();
+  ASSERT_EQ(notices.size(), 1u) << "the end comes on time with no device";
+  EXPECT_EQ(notices[0].wParam, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
+  headless::ReturnAudioDevice();
+}
+
 TEST_F(MciTest, StoppingAbortsAndReplayingSupersedesTheNotice) {
   std::string song = Song("tune.mid", Smf({60, 62, 64, 65}));
   ASSERT_EQ(mciSendStringA(("open " + song + " type sequencer alias MUSIC").c_str(), nullptr, 0, nullptr), 0u);

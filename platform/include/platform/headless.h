@@ -130,6 +130,11 @@ void FailSoundBufferDuplicates(int count);
 // output): it stops, reports DSBSTATUS_BUFFERLOST and refuses to play until
 // restored.
 void LoseSoundBuffers();
+// The audio device goes away (a headset unplugged) and comes back: the
+// platform hears of it at its next look at the events. While it is gone the
+// mixer is still pulled at the device's pace, but the capture gets silence.
+void LoseAudioDevice();
+void ReturnAudioDevice();
 
 // DirectInput faults. Results are HRESULT values (DIERR_...).
 enum class InputDevice { Any, Keyboard, Mouse, Joystick };

@@ -32,6 +32,11 @@ struct Event {
     FocusGained,
     FocusLost,
     Quit,          // the backend itself is going away (e.g. session ended)
+    // The audio device went away (unplugged, the sound server restarted): the
+    // backend closed it and keeps pulling the callback at the device's pace
+    // into silence. Back: a device is open again, at the same rate.
+    AudioDeviceLost,
+    AudioDeviceBack,
   };
   Type type = Type::Quit;
   WindowId window = kNoWindow;

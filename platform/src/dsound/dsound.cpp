@@ -286,6 +286,8 @@ class Buffer final : public IDirectSoundBuffer {
   // The memory of a software buffer survives the loss, so it plays again as it
   // was once restored.
   HRESULT Restore() override {
+    // Not while the output device is gone: there is nothing to restore onto.
+    if (Mixer::Get().DeviceGone()) return DSERR_BUFFERLOST;
     std::lock_guard<std::mutex> lock(Mixer::Get().Mutex());
     voice_.lost = false;
     return DS_OK;

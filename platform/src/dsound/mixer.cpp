@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "backend/backend.h"
+#include "user/user_internal.h"
 
 namespace platform::audio {
 namespace {
@@ -130,6 +131,7 @@ bool Mixer::Acquire() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     rate_ = obtained.rate;
+    deviceGone_ = false;  // a device just opened
     for (Voice* v : voices_) UpdateStep(*v);
   }
   users_ = 1;
@@ -180,6 +182,28 @@ void Mixer::LoseAll() {
     v->playing = false;
   }
 }
+
+void Mixer::DeviceGone(bool gone) {
+  if (gone) LoseAll();
+  std::lock_guard<std::mutex> lock(mutex_);
+  deviceGone_ = gone;
+}
+
+bool Mixer::DeviceGone() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return deviceGone_;
+}
+
+namespace {
+// The backend's news of the output device, heard from the start of the process.
+void OnEvent(const backend::Event& e, void*) {
+  if (e.type == backend::Event::Type::AudioDeviceLost) Mixer::Get().DeviceGone(true);
+  if (e.type == backend::Event::Type::AudioDeviceBack) Mixer::Get().DeviceGone(false);
+}
+struct Registration {
+  Registration() { user::AddEventListener(&OnEvent, nullptr); }
+} registration;
+}  // namespace
 
 void Mixer::SetWaveGain(float left, float right) {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -77,6 +77,10 @@ class Mixer {
   // Marks every voice lost and silent, as when another program takes the
   // output away.
   void LoseAll();
+  // The output device went away: every voice is lost, and cannot be restored
+  // until a device is back.
+  void DeviceGone(bool gone);
+  bool DeviceGone();
 
   // Line volumes, 0..1 per channel.
   void SetWaveGain(float left, float right);
@@ -100,6 +104,7 @@ class Mixer {
   int rate_ = 0;
   std::vector<Voice*> voices_;
   MusicSource* music_ = nullptr;
+  bool deviceGone_ = false;
   float waveLeft_ = 1.0f, waveRight_ = 1.0f;
   float musicLeft_ = 1.0f, musicRight_ = 1.0f;
   float masterLeft_ = 1.0f, masterRight_ = 1.0f;

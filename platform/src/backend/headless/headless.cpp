@@ -57,6 +57,8 @@ struct State {
   uint32_t audioOpenedAt = 0;
   uint64_t captureStartFrame = 0;  // the device frame of the first captured frame
   int audioDeviceRate = 0;
+  bool audioDeviceGone = false;  // mixed into silence meanwhile
+  std::vector<int16_t> audioScratch;
 };
 
 State& S() {
@@ -73,7 +75,12 @@ void MixUpTo(uint32_t now) {
     int frames = static_cast<int>(std::min<uint64_t>(due - s.audioFramesMixed, 1024));
     size_t at = s.audio.samples.size();
     s.audio.samples.resize(at + static_cast<size_t>(frames) * s.audio.channels);
-    s.audioCallback(s.audioUser, s.audio.samples.data() + at, frames);
+    if (s.audioDeviceGone) {
+      s.audioScratch.resize(static_cast<size_t>(frames) * s.audio.channels);
+      s.audioCallback(s.audioUser, s.audioScratch.data(), frames);
+    } else {
+      s.audioCallback(s.audioUser, s.audio.samples.data() + at, frames);
+    }
     s.audioFramesMixed += static_cast<uint64_t>(frames);
   }
 }
@@ -257,6 +264,7 @@ class HeadlessBackend final : public backend::Backend {
     s.audioCallback = nullptr;
     s.audioUser = nullptr;
     s.audio.open = false;
+    s.audioDeviceGone = false;
   }
   void LockAudio() override {}
   void UnlockAudio() override {}
@@ -294,6 +302,7 @@ void Reset() {
   platform::winmm::ResetMixerLines();
   platform::dsound::FailDuplicates(0);
   ResetStateKeepingAudio();
+  platform::audio::Mixer::Get().DeviceGone(false);
   platform::ddraw::testing::Reset();
 }
 
@@ -441,6 +450,24 @@ void FailAudioOpen(bool fail) { S().failAudioOpen = fail; }
 void MixerWithoutVolumeControl(bool without) { platform::winmm::SetVolumeControl(!without); }
 void FailSoundBufferDuplicates(int count) { platform::dsound::FailDuplicates(count); }
 void LoseSoundBuffers() { platform::audio::Mixer::Get().LoseAll(); }
+
+void LoseAudioDevice() {
+  State& s = S();
+  if (!s.audioCallback || s.audioDeviceGone) return;
+  s.audioDeviceGone = true;
+  Event e;
+  e.type = Event::Type::AudioDeviceLost;
+  s.events.push_back(e);
+}
+
+void ReturnAudioDevice() {
+  State& s = S();
+  if (!s.audioDeviceGone) return;
+  s.audioDeviceGone = false;
+  Event e;
+  e.type = Event::Type::AudioDeviceBack;
+  s.events.push_back(e);
+}
 
 void FailNextDeviceRead(int32_t result, InputDevice device) {
   auto& f = platform::dinput::TheHub().faults;

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The real backend's audio: one SDL audio device pulling from the mixer.
+// The real backend's audio: one SDL audio device pulling from the mixer, and
+// what happens when that device goes away and comes back.
 #include <SDL.h>
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "backend/sdl/sdl_backend.h"
 
@@ -35,14 +39,89 @@ bool SdlBackend::OpenAudio(const backend::AudioSpec& wanted, backend::AudioCallb
   obtained.channels = have.channels;
   obtained.bufferFrames = have.samples;
   audioChannels_ = have.channels;
+  // A device opened again after a loss must take the mixer's rate as it is.
+  audioSpec_ = want;
+  audioSpec_.freq = have.freq;
+  audioSpec_.channels = have.channels;
   SDL_PauseAudioDevice(audioDevice_, 0);
   return true;
 }
 
 void SdlBackend::CloseAudio() {
+  if (audioLost_) {
+    StopSilentOutput();
+    audioLost_ = false;
+  }
   if (!audioDevice_) return;
   SDL_CloseAudioDevice(audioDevice_);
   audioDevice_ = 0;
+}
+
+// The device in use went away: closed, and its time kept by a silent output,
+// so that music (which the mixer's frames pace) keeps its time and its end.
+bool SdlBackend::LoseAudioDevice(const SDL_AudioDeviceEvent& e, Event& out) {
+  if (e.iscapture || !audioDevice_ || e.which != audioDevice_) return false;
+  SDL_CloseAudioDevice(audioDevice_);
+  audioDevice_ = 0;
+  audioLost_ = true;
+  audioTriedAt_ = SDL_GetTicks64();
+  StartSilentOutput();
+  out = Event{};
+  out.type = Event::Type::AudioDeviceLost;
+  return true;
+}
+
+// Now and then while the device is gone: a device of the same driver, at the
+// mixer's rate, if one is there again.
+bool SdlBackend::ReopenAudioDevice(Event& out) {
+  constexpr uint64_t kRetryMs = 1000;
+  if (!audioLost_ || SDL_GetTicks64() - audioTriedAt_ < kRetryMs) return false;
+  audioTriedAt_ = SDL_GetTicks64();
+  SDL_AudioSpec want = audioSpec_, have{};
+  want.callback = &SdlBackend::AudioThunk;
+  want.userdata = this;
+  StopSilentOutput();
+  SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (!device) {
+    StartSilentOutput();
+    return false;
+  }
+  audioDevice_ = device;
+  audioLost_ = false;
+  SDL_PauseAudioDevice(audioDevice_, 0);
+  out = Event{};
+  out.type = Event::Type::AudioDeviceBack;
+  return true;
+}
+
+void SdlBackend::StartSilentOutput() {
+  if (silentRunning_) return;
+  silentRunning_ = true;
+  silentOutput_ = std::thread([this] {
+    using Clock = std::chrono::steady_clock;
+    const int rate = audioSpec_.freq > 0 ? audioSpec_.freq : 44100;
+    std::vector<int16_t> scratch(static_cast<size_t>(audioSpec_.samples > 0 ? audioSpec_.samples : 512) *
+                                 static_cast<size_t>(audioChannels_));
+    int chunk = static_cast<int>(scratch.size()) / audioChannels_;
+    Clock::time_point start = Clock::now();
+    uint64_t pulled = 0;
+    while (silentRunning_) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+      uint64_t due = static_cast<uint64_t>(elapsed) * static_cast<uint64_t>(rate) / 1000000;
+      while (pulled < due && silentRunning_) {
+        int frames = static_cast<int>(std::min<uint64_t>(due - pulled, static_cast<uint64_t>(chunk)));
+        callback_(callbackUser_, scratch.data(), frames);
+        pulled += static_cast<uint64_t>(frames);
+      }
+    }
+  });
+}
+
+void SdlBackend::StopSilentOutput() {
+  if (!silentRunning_) return;
+  silentRunning_ = false;
+  silentOutput_.join();
 }
 
 void SdlBackend::LockAudio() {

@@ -18,6 +18,7 @@ bool SdlBackend::PollEvent(Event& event) {
     for (int i = 0; i < SDL_NumJoysticks(); ++i)
       if (OpenJoystick(i, event)) return true;
   }
+  if (ReopenAudioDevice(event)) return true;
   SDL_Event e;
   while (SDL_PollEvent(&e))
     if (Convert(e, event)) return true;
@@ -180,6 +181,8 @@ bool SdlBackend::Convert(const SDL_Event& e, Event& out) {
         default:
           return false;
       }
+    case SDL_AUDIODEVICEREMOVED:
+      return LoseAudioDevice(e.adevice, out);
     case SDL_QUIT:
       // SDL reports the last window's close as its own quit event too; the
       // window event above already carries it.

@@ -8,8 +8,10 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <atomic>
 #include <map>
 #include <set>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -134,6 +136,10 @@ class SdlBackend final : public backend::Backend {
   static void QuietAlsa();
   static void SilentAlsaError(const char*, int, const char*, int, const char*, ...);
   static void AudioThunk(void* self, Uint8* stream, int bytes);
+  bool LoseAudioDevice(const SDL_AudioDeviceEvent& e, Event& out);
+  bool ReopenAudioDevice(Event& out);
+  void StartSilentOutput();
+  void StopSilentOutput();
 
   uint64_t start_ = 0;
   bool x11_ = false;
@@ -157,6 +163,13 @@ class SdlBackend final : public backend::Backend {
   int audioChannels_ = 2;
   backend::AudioCallback callback_ = nullptr;
   void* callbackUser_ = nullptr;
+  // The device went away: what it was opened with, when a new one was last
+  // tried, and the thread that pulls the mixer at the device's pace meanwhile.
+  SDL_AudioSpec audioSpec_{};
+  bool audioLost_ = false;
+  uint64_t audioTriedAt_ = 0;
+  std::thread silentOutput_;
+  std::atomic<bool> silentRunning_{false};
 };
 
 }  // namespace platform::sdl
