@@ -28,6 +28,7 @@
 #include "game/paddles.h"
 #include "platform/headless.h"
 #include "platform/windows.h"
+#include "tools/bot.h"
 #include "tools/trace_line.h"
 
 namespace {
@@ -39,29 +40,12 @@ std::string sounds;
 
 // The scripted player of --bot.
 FILE* botOut = nullptr;
-int botAim = 0;
-int botHits = 0;
-
-int32_t BotMotion() {
-  // Aim a different part of the paddle at the ball after each hit, and only
-  // follow the ball while it comes down; otherwise drift back to the middle.
-  static const int kAims[] = {-50, 30, 64, 48, 64, -45, 5, 64, 50};
-  botAim = kAims[botHits % 9];
-  int32_t target = 360;
-  bool coming = ball->angle > 0 && ball->angle < 180;
-  if (coming) target = ball->x + ball->width / 2 - playerPaddle->width / 2 + botAim;
-  int32_t step = target - playerPaddle->x;
-  const int32_t kMaxStep = coming ? 9 : 3;
-  if (step > kMaxStep) step = kMaxStep;
-  if (step < -kMaxStep) step = -kMaxStep;
-  return step;
-}
+Bot bot;
 
 void OnSound(GameSound s) {
   if (!sounds.empty()) sounds += '+';
   sounds += GameSoundName(s);
-  // The bot changes its aim after each of its own hits and after each point.
-  if ((s == GameSound::Paddle && ball->y > 300) || s == GameSound::Woohoo || s == GameSound::Doh) botHits++;
+  bot.Heard(s);
 }
 
 void OnFrameStarting() {
@@ -69,7 +53,7 @@ void OnFrameStarting() {
   size_t index = static_cast<size_t>(frames);
   int32_t dx = index < motions.size() ? motions[index] : 0;
   if (botOut) {
-    dx = BotMotion();
+    dx = bot.Motion();
     std::fprintf(botOut, "%d\n", dx);
   }
   if (dx != 0) platform::headless::MouseMove(dx, 0);
