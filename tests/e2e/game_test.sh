@@ -95,6 +95,32 @@ n="$(count "$WORK/moved.png" 40x15+380+530 $METAL)"
 [ "$n" -le 40 ] || fail "the player's paddle is still at x 360 ($n silver pixels)"
 echo "ok: the mouse moved the player's paddle to x 160"
 
+# A pointer that reports positions (a tablet, a remote desktop; xdotool's
+# mousemove): the paddle's red middle follows it step for step, left and right.
+RED="70 100 -1 40 -1 40"
+paddle_middle() {
+  import -window root "$WORK/abs.png" || fail "cannot take a screenshot"
+  ink_columns "$WORK/abs.png" 800x8+0+533 $RED | awk '{ print int(($1 + $2) / 2) }'
+}
+xdotool mousemove 400 500
+sleep 0.3
+before="$(paddle_middle)"
+for step in -100 250 -300; do
+  target=$(( $(xdotool getmouselocation | sed 's/x:\([0-9]*\).*/\1/') + step ))
+  xdotool mousemove "$target" 500
+  # (A point's one-second pause holds the game.)
+  for _ in $(seq 1 15); do
+    sleep 0.1
+    after="$(paddle_middle)"
+    moved=$((after - before))
+    [ $((moved - step)) -ge -2 ] && [ $((moved - step)) -le 2 ] && break
+  done
+  [ $((moved - step)) -ge -2 ] && [ $((moved - step)) -le 2 ] ||
+    fail "the pointer moved $step to x $target, the paddle's middle $moved ($before to $after)"
+  before="$after"
+done
+echo "ok: the paddle follows a pointer that reports positions"
+
 # Escape ends the game with status 0 (a point's one-second pause may be
 # running, which holds every message; the timing is checked on a fresh start).
 kill -0 "$pid" 2>/dev/null || fail "rallex ended by itself: $(cat "$WORK/out.log")"

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include "backend/sdl/keymap.h"
+#include "backend/sdl/x11.h"
 
 #include "backend/sdl/sdl_backend.h"
 
@@ -22,7 +23,61 @@ bool SdlBackend::PollEvent(Event& event) {
   SDL_Event e;
   while (SDL_PollEvent(&e))
     if (Convert(e, event)) return true;
-  return ReportGoneWindow(event);
+  return ReportGoneWindow(event) || AbsolutePointer(event);
+}
+
+// In relative mode SDL reports only what devices report as motion; a pointer
+// that reports positions moves the pointer on the screen and nothing else.
+// Such moves are found by looking where the pointer is, and passed on as the
+// motion of the picture pixel under it (so the paddle follows the pointer's
+// place through the picture's scaling and bars). A move that a relative
+// device made shows both ways and counts once, as its own motion: the look is
+// a round trip to the server, after which the device's motion is in SDL's
+// queue, so a move with relative motion pending or seen since is not counted.
+bool SdlBackend::AbsolutePointer(Event& out) {
+  constexpr uint64_t kLookMs = 4;
+  if (!x11_ || !SDL_GetRelativeMouseMode()) {
+    pointerKnown_ = false;
+    return false;
+  }
+  uint64_t now = SDL_GetTicks64();
+  if (now - pointerCheckedAt_ < kLookMs) return false;
+  pointerCheckedAt_ = now;
+  int x = 0, y = 0;
+  if (!x11::PointerPosition(x, y)) return false;
+  SDL_PumpEvents();
+  bool relativePending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION) > 0;
+  bool moved = pointerKnown_ && (x != pointerX_ || y != pointerY_) && !relativePending && !relativeSeen_;
+  int fromX = pointerX_, fromY = pointerY_;
+  pointerKnown_ = true;
+  pointerX_ = x;
+  pointerY_ = y;
+  relativeSeen_ = false;
+  if (!moved) return false;
+  for (auto& [id, w] : windows_) {
+    if (w.gone || !(SDL_GetWindowFlags(w.window) & SDL_WINDOW_INPUT_FOCUS)) continue;
+    int wx = 0, wy = 0, ww = 0, wh = 0;
+    SDL_GetWindowPosition(w.window, &wx, &wy);
+    SDL_GetWindowSize(w.window, &ww, &wh);
+    // A windowed program's picture is its client area.
+    bool scaled = w.fullScreen && w.lastWidth > 0;
+    presentation::Rect shown = scaled ? presentation::Rect{w.shown.x, w.shown.y, w.shown.w, w.shown.h}
+                                      : presentation::Rect{0, 0, ww, wh};
+    int frameW = scaled ? w.lastWidth : ww, frameH = scaled ? w.lastHeight : wh;
+    int ax = 0, ay = 0, bx = 0, by = 0;
+    presentation::ToPicture(shown, frameW, frameH, fromX - wx, fromY - wy, ax, ay);
+    presentation::ToPicture(shown, frameW, frameH, x - wx, y - wy, bx, by);
+    if (ax == bx && ay == by) return false;
+    out = Event{};
+    out.type = Event::Type::MouseMotion;
+    out.window = id;
+    out.x = bx;
+    out.y = by;
+    out.dx = bx - ax;
+    out.dy = by - ay;
+    return true;
+  }
+  return false;
 }
 
 bool SdlBackend::WaitEvent(Event& event, uint32_t timeoutMs) {
@@ -87,6 +142,7 @@ bool SdlBackend::Convert(const SDL_Event& e, Event& out) {
       out.repeat = e.key.repeat != 0;
       return out.scanCode != 0;
     case SDL_MOUSEMOTION:
+      if (e.motion.xrel || e.motion.yrel) relativeSeen_ = true;
       out.type = Event::Type::MouseMotion;
       out.window = e.motion.windowID;
       out.x = e.motion.x;

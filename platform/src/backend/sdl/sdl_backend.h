@@ -131,6 +131,7 @@ class SdlBackend final : public backend::Backend {
   bool OpenJoystick(int index, Event& out);
   void CloseJoystick();
   bool Convert(const SDL_Event& e, Event& out);
+  bool AbsolutePointer(Event& out);
 
   // audio.cpp
   static void QuietAlsa();
@@ -156,6 +157,12 @@ class SdlBackend final : public backend::Backend {
   bool captureAllowed_ = true;
   int swallowButton_ = -1;           // the release of the click that took the pointer
   std::set<int> swallowKeys_;        // the releases of the platform's own keys
+  // The pointer's place on the screen at the last look, for pointers that
+  // report only positions; relativeSeen_: a relative device moved since.
+  bool pointerKnown_ = false;
+  int pointerX_ = 0, pointerY_ = 0;
+  uint64_t pointerCheckedAt_ = 0;
+  bool relativeSeen_ = false;
   bool settingsDirty_ = false;
   bool windowChanged_ = false;       // moved or resized; read once it stands still
   uint64_t settingsChangedAt_ = 0;

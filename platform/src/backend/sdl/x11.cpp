@@ -122,6 +122,15 @@ void StopWatching() {
   watcher = nullptr;
 }
 
+bool PointerPosition(int& x, int& y) {
+  if (!watcher) watcher = XOpenDisplay(nullptr);
+  if (!watcher) return false;
+  ::Window root, child;
+  int wx, wy;
+  unsigned int mask;
+  return XQueryPointer(watcher, DefaultRootWindow(watcher), &root, &child, &x, &y, &wx, &wy, &mask) == True;
+}
+
 void MarkGone(unsigned long window) {
   int slot = Slot(window);
   if (slot >= 0) gone[slot] = true;

@@ -27,6 +27,10 @@ bool Gone(unsigned long window);
 // Takes in the news of tracked windows destroyed since the last look.
 void CheckWindows();
 void StopWatching();
+// Where the pointer is on the screen, asked of the server (a round trip on
+// the watching connection): what a pointer that reports only positions (a
+// tablet, a remote desktop, a virtual machine's pointer) moved.
+bool PointerPosition(int& x, int& y);
 
 // While it lives, looks for the top-level window titled `title` (a dialog of
 // the program's, not `owner` itself) and, on an X server without a window
