@@ -89,8 +89,11 @@ configure_file("${PROJECT_SOURCE_DIR}/cmake/rallex.pc.in" "${PROJECT_BINARY_DIR}
 install(FILES "${PROJECT_BINARY_DIR}/dist/rallex.pc"
         DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig" COMPONENT dev)
 
-# --- the Debian package (scripts/package) -------------------------------------
-# One package, the game; the media layer is for developers building from here.
+# --- the Debian packages (scripts/package) ------------------------------------
+# Two packages: rallex, the game, and librallex-dev, the media layer for
+# programmers. The game depends only on what the game uses: the MIDI
+# synthesiser is loaded when a program opens a MIDI device, and the game
+# plays no music.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rallex)
 set(CPACK_PACKAGE_VENDOR "The Rallex developers")
@@ -98,8 +101,10 @@ set(CPACK_PACKAGE_VENDOR "The Rallex developers")
 set(RALLEX_MAINTAINER "Rallex developers <rallex-devel@example.org>" CACHE STRING
     "Maintainer of the Debian package: name <address>")
 set(CPACK_PACKAGE_CONTACT "${RALLEX_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "one-player paddle-and-ball arcade game")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
+# Each package's description is its summary line, then the long text. (A
+# CPACK_PACKAGE_DESCRIPTION_SUMMARY would be put before both.)
+string(CONCAT CPACK_DEBIAN_GAME_DESCRIPTION
+  "one-player paddle-and-ball arcade game\n"
   "Move your paddle along the bottom of the court with the mouse and hit the\n"
   "ball back past the computer's paddle at the top. Where the ball meets the\n"
   "paddle decides its angle. The ball and the computer speed up as the rally\n"
@@ -107,31 +112,48 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL game)
-set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_COMPONENTS_ALL game dev)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The General MIDI sound font that MIDI music plays with, and the X core fonts
-# that the error and question boxes are drawn with.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm, xfonts-base")
+set(CPACK_DEBIAN_GAME_PACKAGE_NAME rallex)
+set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_GAME_PACKAGE_SHLIBDEPS ON)
+# The X core fonts that the error and question boxes are drawn with.
+set(CPACK_DEBIAN_GAME_PACKAGE_RECOMMENDS "xfonts-base")
 # The score lines ask for Arial, which fontconfig finds as Liberation Sans.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "fonts-liberation")
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME librallex-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+# Static libraries: what a program built on them links comes from these.
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsdl2-dev, libx11-dev, libfreetype-dev, libfontconfig-dev, pkgconf | pkg-config")
+# Music: the synthesiser loaded at run time, and the sound font it plays with.
+set(CPACK_DEBIAN_DEV_PACKAGE_RECOMMENDS "libfluidsynth3")
+set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "fluid-soundfont-gm")
+string(CONCAT CPACK_DEBIAN_DEV_DESCRIPTION
+  "Rallex media layer: development files\n"
+  "Display and off-screen surfaces with copies and effects, image loading, a\n"
+  "bitmap font, keyboard, mouse and joystick input, sampled sound, MIDI music\n"
+  "and error reporting, written for late-1990s Windows and run on Linux on a\n"
+  "platform layer of its own: headers, static libraries, a CMake package and a\n"
+  "pkg-config file.")
 # What Debian asks of every package beside the files: the copyright, a change
-# log and a manual page, compressed without names or times in the header.
-install(FILES "${PROJECT_SOURCE_DIR}/dist/copyright"
-        DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/rallex" COMPONENT game)
+# log and (the game's) manual page, compressed without names or times.
+foreach(component "game;rallex" "dev;librallex-dev")
+  list(GET component 0 c)
+  list(GET component 1 package)
+  install(FILES "${PROJECT_SOURCE_DIR}/dist/copyright" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/${package}"
+          COMPONENT ${c})
+  install(FILES "${PROJECT_BINARY_DIR}/dist/changelog.gz" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/${package}"
+          COMPONENT ${c})
+endforeach()
 find_program(RALLEX_GZIP gzip REQUIRED)
-foreach(doc "changelog;${CMAKE_INSTALL_DATADIR}/doc/rallex" "rallex.6;${CMAKE_INSTALL_MANDIR}/man6")
-  list(GET doc 0 name)
-  list(GET doc 1 dir)
+foreach(name changelog rallex.6)
   set(out "${PROJECT_BINARY_DIR}/dist/${name}.gz")
   add_custom_command(OUTPUT "${out}"
     COMMAND "${RALLEX_GZIP}" -9n -c "${PROJECT_SOURCE_DIR}/dist/${name}" > "${out}"
     DEPENDS "${PROJECT_SOURCE_DIR}/dist/${name}" VERBATIM)
   list(APPEND RALLEX_DOCS "${out}")
-  install(FILES "${out}" DESTINATION "${dir}" COMPONENT game)
 endforeach()
+install(FILES "${PROJECT_BINARY_DIR}/dist/rallex.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6" COMPONENT game)
 add_custom_target(rallex_docs ALL DEPENDS ${RALLEX_DOCS})
 include(CPack)

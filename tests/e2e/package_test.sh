@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The Debian package: scripts/package builds it from this build (lintian may
-# find no error), dpkg-deb shows the game's files with the right modes, the
-# library dependencies of its program and the recommended sound font; unpacked
-# into a temporary root, the game starts from another directory, shows the
-# court and the score lines, and ends on Escape with status 0.
+# The Debian packages: scripts/package builds them from this build (lintian
+# may find no error). The game's: dpkg-deb shows its files with the right
+# modes and the library dependencies of its program, and nothing of music
+# (the game plays none); unpacked into a temporary root, the game starts from
+# another directory, shows the court and the score lines, and ends on Escape
+# with status 0. The media layer's (librallex-dev): its headers, libraries,
+# CMake and pkg-config files and its own copyright, the -dev packages its
+# headers and libraries need, the synthesiser recommended; unpacked, the
+# example builds against it.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/shots.sh"
 
-deb="$("$E2E_ROOT/scripts/package" "$BUILD_DIR" 2>"$WORK/package.log")" || fail "scripts/package failed: $(cat "$WORK/package.log")"
-[ -f "$deb" ] || fail "scripts/package named no package ($deb)"
+debs="$("$E2E_ROOT/scripts/package" "$BUILD_DIR" 2>"$WORK/package.log")" || fail "scripts/package failed: $(cat "$WORK/package.log")"
+deb="$(sed -n 1p <<<"$debs")"
+dev="$(sed -n 2p <<<"$debs")"
+[ -f "$deb" ] && [ -f "$dev" ] || fail "scripts/package named no two packages ($debs)"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = "rallex" ] || fail "package name $(field Package)"
@@ -17,12 +23,38 @@ field() { dpkg-deb -f "$deb" "$1"; }
 # The libraries the program links, as Debian names their packages, each with a
 # version from the symbols it uses; the font the score lines ask for.
 depends="$(field Depends)"
-for want in 'libsdl2-2\.0-0 (>= ' 'libx11-6' 'libfluidsynth3 (>= ' 'libfreetype6 (>= ' 'libfontconfig1 (>= ' 'libc6 (>= ' \
+for want in 'libsdl2-2\.0-0 (>= ' 'libx11-6' 'libfreetype6 (>= ' 'libfontconfig1 (>= ' 'libc6 (>= ' \
   'libstdc++6 (>= ' 'fonts-liberation'; do
   grep -q "$want" <<<"$depends" || fail "Depends lacks $want: $depends"
 done
-grep -q "fluid-soundfont-gm" <<<"$(field Recommends)" || fail "the General MIDI sound font is not recommended"
+! grep -q "fluid" <<<"$depends $(field Recommends)" || fail "the game asks for music it does not play: $depends; $(field Recommends)"
 echo "ok: Depends: $depends"
+
+# The media layer's package.
+[ "$(dpkg-deb -f "$dev" Package)" = "librallex-dev" ] || fail "package name $(dpkg-deb -f "$dev" Package)"
+[ "$(dpkg-deb -f "$dev" Section)" = "libdevel" ] || fail "section $(dpkg-deb -f "$dev" Section)"
+for want in libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev; do
+  grep -q "$want" <<<"$(dpkg-deb -f "$dev" Depends)" || fail "librallex-dev's Depends lacks $want: $(dpkg-deb -f "$dev" Depends)"
+done
+[ "$(dpkg-deb -f "$dev" Recommends)" = "libfluidsynth3" ] || fail "librallex-dev recommends $(dpkg-deb -f "$dev" Recommends)"
+dpkg-deb -c "$dev" | awk '{ print $6 }' | sed 's|^\./|/|' >"$WORK/dev-contents"
+# (The library folder is Debian's multiarch one when the build's prefix is /usr.)
+for want in '/usr/include/rallex/media/screen\.h' '/usr/include/rallex/platform/ddraw\.h' \
+  '/usr/lib/\([a-z0-9_-]*/\)\?librallex_media\.a' '/usr/lib/\([a-z0-9_-]*/\)\?cmake/Rallex/RallexConfig\.cmake' \
+  '/usr/lib/\([a-z0-9_-]*/\)\?pkgconfig/rallex\.pc' '/usr/share/doc/librallex-dev/copyright'; do
+  grep -qx "$want" "$WORK/dev-contents" || fail "librallex-dev lacks $want"
+done
+! grep -q "games\|rallex/rallex\|/doc/rallex/" "$WORK/dev-contents" || fail "librallex-dev holds the game's files"
+devroot="$WORK/devroot"
+dpkg-deb -x "$dev" "$devroot"
+cp -r "$E2E_ROOT/examples" "$WORK/example"
+cmake -S "$WORK/example" -B "$WORK/example-build" -G Ninja -DCMAKE_PREFIX_PATH="$devroot/usr" -DSPRITE_HEADLESS=ON \
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF >"$WORK/example.log" 2>&1 &&
+  cmake --build "$WORK/example-build" >>"$WORK/example.log" 2>&1 ||
+  fail "the example does not build against librallex-dev: $(tail -20 "$WORK/example.log")"
+grep -q "Rallex_DIR:PATH=$devroot/usr/lib/.*cmake/Rallex" "$WORK/example-build/CMakeCache.txt" ||
+  fail "the example found another Rallex: $(grep Rallex_DIR "$WORK/example-build/CMakeCache.txt")"
+echo "ok: librallex-dev: its files, Depends, Recommends, and the example builds against it"
 
 # The files: the game's and nothing of the development package.
 dpkg-deb -c "$deb" | awk '{ print $1, $6 }' | sed 's| \./| /|' >"$WORK/contents"

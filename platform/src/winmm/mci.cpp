@@ -231,6 +231,7 @@ MCIERROR Open(Words& w, const Flags& flags, LPSTR out, UINT length, HWND callbac
   switch (midi::Synth::Get().Open()) {
     case midi::Synth::OpenResult::Ok:
       break;
+    case midi::Synth::OpenResult::NoSynthesizer:
     case midi::Synth::OpenResult::NoSoundFont:
       return MCIERR_SEQ_NOMIDIPRESENT;
     case midi::Synth::OpenResult::NoOutput:

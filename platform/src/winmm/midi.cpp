@@ -3,16 +3,16 @@
 
 #ifdef __EMSCRIPTEN__
 #include "backend/web/files.h"
-#include "backend/web/fluidsynth_web.h"
-#else
-#include <fluidsynth.h>
 #endif
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "winmm/synth_library.h"
 #include "winmm/winmm_internal.h"
 
 namespace platform::midi {
@@ -251,11 +251,11 @@ bool Synth::EnsureSynth(int rate) {
   const std::string& path = FontPathSetting();
   if (synth_ && synthRate_ == rate && fontPath_ == path) return true;
   if (synth_) {
-    delete_fluid_synth(synth_);
+    lib_->delete_synth(synth_);
     synth_ = nullptr;
   }
   if (settings_) {
-    delete_fluid_settings(settings_);
+    lib_->delete_settings(settings_);
     settings_ = nullptr;
   }
   fontPath_.clear();
@@ -266,23 +266,23 @@ bool Synth::EnsureSynth(int rate) {
   if (!IsReadableFile(path)) return false;
   // FluidSynth reports problems of the font on standard error; the open's
   // result is what counts here.
-  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-  fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-  fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-  settings_ = new_fluid_settings();
+  lib_->set_log_function(FLUID_WARN, nullptr, nullptr);
+  lib_->set_log_function(FLUID_INFO, nullptr, nullptr);
+  lib_->set_log_function(FLUID_DBG, nullptr, nullptr);
+  settings_ = lib_->new_settings();
   if (!settings_) return false;
-  fluid_settings_setnum(settings_, "synth.sample-rate", rate);
-  fluid_settings_setint(settings_, "synth.lock-memory", 0);
+  lib_->settings_setnum(settings_, "synth.sample-rate", rate);
+  lib_->settings_setint(settings_, "synth.lock-memory", 0);
   // FluidSynth's default gain (0.2) leaves a General MIDI piece far quieter
   // than the wave line; 0.4 brings it near a sound card's level.
-  fluid_settings_setnum(settings_, "synth.gain", 0.4);
+  lib_->settings_setnum(settings_, "synth.gain", 0.4);
   // Every call into the synthesiser is made under the mixer's lock.
-  fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
-  synth_ = new_fluid_synth(settings_);
-  if (!synth_ || fluid_synth_sfload(synth_, path.c_str(), 1) == FLUID_FAILED) {
-    if (synth_) delete_fluid_synth(synth_);
+  lib_->settings_setint(settings_, "synth.threadsafe-api", 0);
+  synth_ = lib_->new_synth(settings_);
+  if (!synth_ || lib_->sfload(synth_, path.c_str(), 1) == FLUID_FAILED) {
+    if (synth_) lib_->delete_synth(synth_);
     synth_ = nullptr;
-    delete_fluid_settings(settings_);
+    lib_->delete_settings(settings_);
     settings_ = nullptr;
     return false;
   }
@@ -297,11 +297,29 @@ Synth::OpenResult Synth::Open() {
     ++users_;
     return OpenResult::Ok;
   }
+  // What is missing is said once on standard error; the program hears of it
+  // through the open's error.
+  static bool toldLibrary = false, toldFont = false;
+  std::string problem;
+  if (!lib_) lib_ = LoadSynthLibrary(problem);
+  if (!lib_) {
+    if (!toldLibrary)
+      fprintf(stderr, "%s: no MIDI synthesizer: %s (Debian's package libfluidsynth3)\n",
+              program_invocation_short_name, problem.c_str());
+    toldLibrary = true;
+    return OpenResult::NoSynthesizer;
+  }
   if (!mixer.Acquire()) return OpenResult::NoOutput;
   // The synthesiser is not on the music line yet, so it can be made without
   // the lock.
   if (!EnsureSynth(mixer.Rate())) {
     mixer.Release();
+    if (!toldFont) {
+      const std::string& path = FontPathSetting();
+      fprintf(stderr, "%s: no General MIDI sound font can be loaded%s%s (Debian's package fluid-soundfont-gm)\n",
+              program_invocation_short_name, path.empty() ? "" : " from ", path.c_str());
+    }
+    toldFont = true;
     return OpenResult::NoSoundFont;
   }
   {
@@ -310,7 +328,7 @@ Synth::OpenResult Synth::Open() {
     playing_ = false;
     ended_ = false;
     tailFrames_ = 0;
-    fluid_synth_system_reset(synth_);
+    lib_->system_reset(synth_);
   }
   mixer.SetMusicSource(this);
   users_ = 1;
@@ -337,32 +355,32 @@ void Synth::Send(const Event& e) {
   int channel = e.status & 0x0F;
   switch (e.status & 0xF0) {
     case 0x80:
-      fluid_synth_noteoff(synth_, channel, e.data1);
+      lib_->noteoff(synth_, channel, e.data1);
       break;
     case 0x90:
       if (e.data2)
-        fluid_synth_noteon(synth_, channel, e.data1, e.data2);
+        lib_->noteon(synth_, channel, e.data1, e.data2);
       else
-        fluid_synth_noteoff(synth_, channel, e.data1);
+        lib_->noteoff(synth_, channel, e.data1);
       break;
     case 0xA0:
-      fluid_synth_key_pressure(synth_, channel, e.data1, e.data2);
+      lib_->key_pressure(synth_, channel, e.data1, e.data2);
       break;
     case 0xB0:
-      fluid_synth_cc(synth_, channel, e.data1, e.data2);
+      lib_->cc(synth_, channel, e.data1, e.data2);
       break;
     case 0xC0:
-      fluid_synth_program_change(synth_, channel, e.data1);
+      lib_->program_change(synth_, channel, e.data1);
       break;
     case 0xD0:
-      fluid_synth_channel_pressure(synth_, channel, e.data1);
+      lib_->channel_pressure(synth_, channel, e.data1);
       break;
     case 0xE0:
-      fluid_synth_pitch_bend(synth_, channel, e.data1 | e.data2 << 7);
+      lib_->pitch_bend(synth_, channel, e.data1 | e.data2 << 7);
       break;
     case 0xF0:
       if (song_ && e.sysexLength > 0)
-        fluid_synth_sysex(synth_, reinterpret_cast<const char*>(song_->sysex.data() + e.sysexOffset),
+        lib_->sysex(synth_, reinterpret_cast<const char*>(song_->sysex.data() + e.sysexOffset),
                           static_cast<int>(e.sysexLength), nullptr, nullptr, nullptr, 0);
       break;
     default:
@@ -373,7 +391,7 @@ void Synth::Send(const Event& e) {
 void Synth::Play(const Song* song, uint64_t fromMicros, uint64_t toMicros) {
   std::lock_guard<std::mutex> lock(audio::Mixer::Get().Mutex());
   if (!synth_) return;
-  fluid_synth_system_reset(synth_);
+  lib_->system_reset(synth_);
   song_ = song;
   toMicros = std::min(toMicros, song->lengthMicros);
   fromMicros = std::min(fromMicros, toMicros);
@@ -394,7 +412,7 @@ void Synth::Play(const Song* song, uint64_t fromMicros, uint64_t toMicros) {
 uint64_t Synth::Halt() {
   std::lock_guard<std::mutex> lock(audio::Mixer::Get().Mutex());
   if (playing_ && synth_) {
-    fluid_synth_all_notes_off(synth_, -1);
+    lib_->all_notes_off(synth_, -1);
     tailFrames_ = static_cast<int64_t>(synthRate_) * kTailSeconds;
   }
   playing_ = false;
@@ -434,7 +452,7 @@ bool Synth::Render(float* left, float* right, int frames) {
       if (frame_ >= endFrame_) {
         playing_ = false;
         ended_ = true;
-        fluid_synth_all_notes_off(synth_, -1);
+        lib_->all_notes_off(synth_, -1);
         tailFrames_ = static_cast<int64_t>(synthRate_) * kTailSeconds;
       } else {
         uint64_t until = endFrame_;
@@ -442,7 +460,7 @@ bool Synth::Render(float* left, float* right, int frames) {
         chunk = static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(chunk), until - frame_));
       }
     }
-    fluid_synth_write_float(synth_, chunk, left, done, 1, right, done, 1);
+    lib_->write_float(synth_, chunk, left, done, 1, right, done, 1);
     done += chunk;
     if (playing_) {
       frame_ += static_cast<uint64_t>(chunk);
@@ -450,7 +468,7 @@ bool Synth::Render(float* left, float* right, int frames) {
       tailFrames_ -= chunk;
     }
   }
-  if (!playing_ && tailFrames_ > 0 && fluid_synth_get_active_voice_count(synth_) == 0) tailFrames_ = 0;
+  if (!playing_ && tailFrames_ > 0 && lib_->get_active_voice_count(synth_) == 0) tailFrames_ = 0;
   return true;
 }
 

@@ -12,9 +12,7 @@
 #include <vector>
 
 #include "dsound/mixer.h"
-
-typedef struct _fluid_synth_t fluid_synth_t;
-typedef struct _fluid_hashtable_t fluid_settings_t;
+#include "winmm/synth_library.h"
 
 namespace platform::midi {
 
@@ -41,7 +39,7 @@ class Synth final : public audio::MusicSource {
  public:
   static Synth& Get();
 
-  enum class OpenResult { Ok, NoSoundFont, NoOutput };
+  enum class OpenResult { Ok, NoSynthesizer, NoSoundFont, NoOutput };
   // Counts a user: opens the mixer's output and loads the synthesiser with its
   // sound font on the first (the font stays loaded for later users).
   OpenResult Open();
@@ -69,6 +67,7 @@ class Synth final : public audio::MusicSource {
   uint64_t FrameOf(uint64_t micros) const;
 
   int users_ = 0;
+  const SynthLibrary* lib_ = nullptr;
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   int synthRate_ = 0;
