@@ -53,11 +53,15 @@ install(CODE "
   include(\"${PROJECT_SOURCE_DIR}/cmake/install_desktop.cmake\")
   " COMPONENT game)
 
+# The icon is drawn once as SVG; the PNGs are that drawing rendered at each
+# size (rsvg-convert -w N -h N dist/icons/rallex.svg), not one picture scaled.
 foreach(size 32 48 256)
   install(FILES "${PROJECT_SOURCE_DIR}/dist/icons/rallex-${size}.png"
           DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
           RENAME rallex.png COMPONENT game)
 endforeach()
+install(FILES "${PROJECT_SOURCE_DIR}/dist/icons/rallex.svg"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps" COMPONENT game)
 configure_file("${PROJECT_SOURCE_DIR}/dist/${RALLEX_APPID}.metainfo.xml.in"
                "${PROJECT_BINARY_DIR}/dist/${RALLEX_APPID}.metainfo.xml" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/dist/${RALLEX_APPID}.metainfo.xml"

@@ -66,6 +66,7 @@ want_files=(
   "-rw-r--r-- /usr/share/icons/hicolor/32x32/apps/rallex.png"
   "-rw-r--r-- /usr/share/icons/hicolor/48x48/apps/rallex.png"
   "-rw-r--r-- /usr/share/icons/hicolor/256x256/apps/rallex.png"
+  "-rw-r--r-- /usr/share/icons/hicolor/scalable/apps/rallex.svg"
   "-rw-r--r-- /usr/share/doc/rallex/copyright"
   "-rw-r--r-- /usr/share/doc/rallex/changelog.gz"
   "-rw-r--r-- /usr/share/man/man6/rallex.6.gz"
