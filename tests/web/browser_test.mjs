@@ -264,6 +264,22 @@ test('a page that cannot run the game says why in one line', async () => {
   }
 });
 
+test("the game's page links the licences of everything it ships, each text there", async () => {
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  await page.goto(url);
+  await page.click('text=Licences');
+  await page.waitForURL(/licenses\.html$/);
+  const links = await page.$$eval('td a', as => as.map(a => a.href));
+  assert.equal(links.length, 6);
+  for (const link of links) {
+    const response = await page.request.get(link);
+    assert.equal(response.status(), 200, link);
+    assert.ok((await response.text()).length > 500, `${link} holds a licence text`);
+  }
+  await context.close();
+});
+
 test('message boxes are dialogs of the page, answered by keyboard', async () => {
   const {page, context, problems} = await open('?program=dialog_check');
   const dialog = page.locator('dialog.rallex-message');
