@@ -280,6 +280,25 @@ test("the game's page links the licences of everything it ships, each text there
   await context.close();
 });
 
+test("a porter's program, built against the installed package, runs in the page", async () => {
+  // tests/web/porter_build.sh put examples/ built for the web beside the page.
+  assert.ok(fs.existsSync(path.join(webDir, 'sprite.wasm')), 'sprite.wasm is there (tests/web/porter_build.sh)');
+  const {page, context, problems} = await open('?program=sprite');
+  await waitFor(page, () => window.rallexStatus.frames > 10);
+  // The sprite's yellow (#FFCC00) is on the 640 x 480 picture.
+  const yellow = await page.evaluate(() => {
+    const c = document.getElementById('screen');
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let n = 0;
+    for (let i = 0; i < d.length; i += 4) if (d[i] > 240 && d[i + 1] > 190 && d[i + 1] < 220 && d[i + 2] < 30) n++;
+    return [c.width, c.height, n];
+  });
+  assert.deepEqual(yellow.slice(0, 2), [640, 480]);
+  assert.ok(yellow[2] > 100, `the sprite is drawn (${yellow[2]} yellow pixels)`);
+  assert.deepEqual(problems, []);
+  await context.close();
+});
+
 test('message boxes are dialogs of the page, answered by keyboard', async () => {
   const {page, context, problems} = await open('?program=dialog_check');
   const dialog = page.locator('dialog.rallex-message');

@@ -1,0 +1,35 @@
+# SPDX-License-Identifier: MIT
+# Installation of the browser build: the media layer and its platform layer
+# for a porter's own program, built with emscripten's toolchain file against
+# this prefix (find_package(Rallex) as on the desktop, with Rallex::platform_web
+# as the backend), and the page that starts such a program (?program=NAME).
+# FreeType, built with emcc by scripts/web, is installed with them.
+install(TARGETS media platform platform_web platform_main
+        EXPORT RallexTargets
+        ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}")
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/src/media/" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/media"
+        FILES_MATCHING PATTERN "*.h")
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/platform/include/platform/"
+        DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/platform" FILES_MATCHING PATTERN "*.h")
+install(FILES "${RALLEX_WEB_FREETYPE}/lib/libfreetype.a" DESTINATION "${CMAKE_INSTALL_LIBDIR}/rallex-web")
+install(DIRECTORY "${RALLEX_WEB_FREETYPE}/include/freetype2/"
+        DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex-web/freetype2")
+install(FILES "${PROJECT_SOURCE_DIR}/platform/src/backend/web/library_rallex.js"
+              "${PROJECT_SOURCE_DIR}/platform/src/backend/web/library_synth.js"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/rallex/web")
+# The page with what it serves beside a program (built into web/ of the build).
+set(page "${CMAKE_BINARY_DIR}/web")
+install(FILES "${page}/index.html" "${page}/page.js" "${page}/licenses.html"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/rallex/web/page")
+install(DIRECTORY "${page}/licenses" "${page}/fonts" "${page}/soundfonts" "${page}/synth"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/rallex/web/page")
+
+set(RALLEX_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/Rallex")
+install(EXPORT RallexTargets NAMESPACE Rallex:: DESTINATION "${RALLEX_CMAKEDIR}")
+include(CMakePackageConfigHelpers)
+configure_package_config_file("${PROJECT_SOURCE_DIR}/cmake/RallexConfig.cmake.in"
+  "${PROJECT_BINARY_DIR}/cmake/RallexConfig.cmake" INSTALL_DESTINATION "${RALLEX_CMAKEDIR}")
+write_basic_package_version_file("${PROJECT_BINARY_DIR}/cmake/RallexConfigVersion.cmake"
+  COMPATIBILITY SameMajorVersion)
+install(FILES "${PROJECT_BINARY_DIR}/cmake/RallexConfig.cmake" "${PROJECT_BINARY_DIR}/cmake/RallexConfigVersion.cmake"
+        DESTINATION "${RALLEX_CMAKEDIR}")
