@@ -89,6 +89,26 @@ try {
   row('scripted game, web (ms a frame)', (webMs / webFrames).toFixed(3));
   row('scripted game, native replay (ms a frame)', (nativeMs / nativeFrames).toFixed(3),
       'native replay skips converting frames for a display');
+
+  // The effect copies of 800 x 600 pictures, timed by the same program in the
+  // page and natively (EFFECT_TIMING, built beside the replay tool).
+  const timing = await browser.newContext();
+  const tp = await timing.newPage();
+  const webLines = [];
+  tp.on('console', m => { if (m.text().startsWith('effect ')) webLines.push(m.text()); });
+  await tp.goto(url + '?program=effect_timing');
+  await tp.waitForFunction(() => window.rallexStatus.ended, null, {timeout: 600000, polling: 200});
+  await timing.close();
+  const nativeLines = spawnSync(path.join(path.dirname(replay), 'effect_timing'), [], {cwd: path.join(root, 'assets')})
+                          .stdout.toString().trim().split('\n');
+  const us = lines => Object.fromEntries(lines.map(l => l.split(' ')).map(([, name, depth, t]) => [`${name}${depth}`, Number(t)]));
+  const webUs = us(webLines), nativeUs = us(nativeLines);
+  console.log('effect copy (µs a copy)'.padEnd(44), 'web'.padStart(12), 'native'.padStart(10), '  web / native');
+  for (const name of Object.keys(nativeUs)) {
+    if (!(name in webUs)) continue;
+    console.log(`  ${name}`.padEnd(44), webUs[name].toFixed(0).padStart(12), nativeUs[name].toFixed(0).padStart(10),
+                `  ${(webUs[name] / nativeUs[name]).toFixed(2)}`);
+  }
 } finally {
   await browser.close();
   server.kill();
