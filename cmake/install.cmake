@@ -71,10 +71,8 @@ install(FILES "${PROJECT_BINARY_DIR}/dist/${RALLEX_APPID}.metainfo.xml"
 install(TARGETS media platform platform_sdl platform_headless platform_main
         EXPORT RallexTargets
         ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT dev)
-# Every public header, including ones added later, by directory.
-install(DIRECTORY "${PROJECT_SOURCE_DIR}/src/media/"
-        DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/media" COMPONENT dev
-        FILES_MATCHING PATTERN "*.h")
+# The public headers only (src/media/CMakeLists.txt lists them).
+install(FILES ${RALLEX_MEDIA_HEADERS} DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/media" COMPONENT dev)
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/platform/include/platform/"
         DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/platform" COMPONENT dev
         FILES_MATCHING PATTERN "*.h")

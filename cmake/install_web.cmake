@@ -7,8 +7,7 @@
 install(TARGETS media platform platform_web platform_main
         EXPORT RallexTargets
         ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}")
-install(DIRECTORY "${PROJECT_SOURCE_DIR}/src/media/" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/media"
-        FILES_MATCHING PATTERN "*.h")
+install(FILES ${RALLEX_MEDIA_HEADERS} DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/media")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/platform/include/platform/"
         DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/platform" FILES_MATCHING PATTERN "*.h")
 install(FILES "${RALLEX_WEB_FREETYPE}/lib/libfreetype.a" DESTINATION "${CMAKE_INSTALL_LIBDIR}/rallex-web")

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "media/image_decode.h"
+#include "media/internal/image_decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "media/image_decode.h"
+#include "media/internal/image_decode.h"
 #include "media/library.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "media/effect_pixels.h"
+#include "media/internal/effect_pixels.h"
 
 // The vector forms exist for x86-64 only (SSE2 is part of every such
 // processor; AVX2 is asked for). Elsewhere the plain forms are the loops.
@@ -216,14 +216,14 @@ struct V256 {
 namespace sse2 {
 using V = V128;
 #define RX_FN
-#include "media/effect_rows.inc"
+#include "media/internal/effect_rows.inc"
 #undef RX_FN
 }  // namespace sse2
 
 namespace avx2 {
 using V = V256;
 #define RX_FN RX_AVX2
-#include "media/effect_rows.inc"
+#include "media/internal/effect_rows.inc"
 #undef RX_FN
 }  // namespace avx2
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "media/image_decode.h"
+#include "media/internal/image_decode.h"
 
 #include <cstring>
 #include <new>

@@ -12,7 +12,7 @@
 // alone rather than read with the wrong pixel size.
 #include <algorithm>
 
-#include "media/effect_pixels.h"
+#include "media/internal/effect_pixels.h"
 #include "media/surface.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "media/image_decode.h"
+#include "media/internal/image_decode.h"
 #include "media/library.h"
 #include "media/screen.h"
 #include "media/surface.h"

@@ -90,6 +90,20 @@ echo "ok: the example on the headless backend: sprite follows the mouse, click h
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 [ "$(pkg-config --modversion rallex)" = "$(sed -n 's/^project(Rallex VERSION \([0-9.]*\).*/\1/p' "$E2E_ROOT/CMakeLists.txt")" ] ||
   fail "rallex.pc has the wrong version"
+# Only the API is installed: the media layer's classes and the platform's
+# Windows-spelled headers, and a program including every installed header,
+# and nothing of this tree, builds.
+(cd "$prefix/include/rallex" && find . -name '*.h' | sed 's|^\./||' | sort) >"$WORK/headers"
+want="$(printf '%s\n' media/errors.h media/input.h media/library.h media/music.h media/screen.h media/sound.h \
+  media/surface.h platform/ddraw.h platform/dinput.h platform/dsound.h platform/headless.h platform/mmsystem.h \
+  platform/winbase.h platform/windows.h platform/wingdi.h platform/wintypes.h platform/winuser.h)"
+[ "$(cat "$WORK/headers")" = "$want" ] || fail "installed headers: $(tr '\n' ' ' <"$WORK/headers")"
+sed 's|.*|#include "&"|' "$WORK/headers" >"$WORK/every_header.cpp"
+echo 'int main() { return 0; }' >>"$WORK/every_header.cpp"
+# shellcheck disable=SC2046
+c++ -std=c++17 -Wall -Werror -o "$WORK/every_header" "$WORK/every_header.cpp" $(pkg-config --cflags --libs rallex) \
+  >"$WORK/every.log" 2>&1 || fail "a program including every installed header does not build: $(cat "$WORK/every.log")"
+echo "ok: the installed headers are the API, and a program including them all builds"
 # shellcheck disable=SC2046
 c++ -std=c++17 -o "$WORK/example-build/sprite_pc" "$WORK/example/sprite.cpp" $(pkg-config --cflags --libs rallex) \
   >"$WORK/pc.log" 2>&1 || fail "the example does not build with pkg-config: $(cat "$WORK/pc.log")"

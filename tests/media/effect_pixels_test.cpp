@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "media/effect_pixels.h"
+#include "media/internal/effect_pixels.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // against ImageMagick's own reading of them), hand-made run-length corner
 // cases, alpha masks and bitmap streams, and every kind of truncated or lying
 // file.
-#include "media/image_decode.h"
+#include "media/internal/image_decode.h"
 
 #include <gtest/gtest.h>
 
