@@ -15,7 +15,7 @@ RALLEX="$BUILD_DIR/game/rallex"
 [ -x "$RALLEX" ] || fail "no rallex in $BUILD_DIR/game"
 command -v evilwm >/dev/null || fail "evilwm is not installed (scripts/deps installs it)"
 cd "$E2E_ROOT/assets"
-WM_PID=""
+
 PID=""
 trap 'if [ -n "$PID" ]; then kill -9 "$PID" 2>/dev/null || true; fi; if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null || true; fi; cleanup' EXIT
 
@@ -71,17 +71,7 @@ check_terminal() {
 dialog_case() {
   local wm="$1" key="$2" driver="${3:-nosuchdriver}" what="$1, $2, audio driver ${3:-nosuchdriver}"
   start_xvfb 800x600x24
-  if [ "$wm" = evilwm ]; then
-    # Its default font is not among the server's core fonts.
-    evilwm -fn fixed >"$WORK/wm.log" 2>&1 &
-    WM_PID=$!
-    for _ in $(seq 1 50); do
-      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-      sleep 0.1
-    done
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
-      fail "$what: the window manager did not start: $(cat "$WORK/wm.log")"
-  fi
+  if [ "$wm" = evilwm ]; then start_evilwm; fi
   start_rallex "$driver"
   box="$(wait_for_box 20)" || fail "$what: no box appeared: $(cat "$WORK/out.log")"
   # The box has the keyboard: keys go to whatever window holds the focus.

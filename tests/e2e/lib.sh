@@ -76,6 +76,19 @@ fail() {
   exit 1
 }
 
+# start_evilwm: a window manager on the server, WM_PID set, once it says it
+# manages the screen. (Its default font is not among the server's core fonts.)
+WM_PID=""
+start_evilwm() {
+  evilwm -fn fixed >"$WORK/wm.log" 2>&1 &
+  WM_PID=$!
+  for _ in $(seq 1 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+    sleep 0.1
+  done
+  fail "the window manager did not start: $(cat "$WORK/wm.log")"
+}
+
 # stop_xvfb: ends the server that start_xvfb started (to start another).
 stop_xvfb() {
   if [ -n "$XVFB_PID" ]; then

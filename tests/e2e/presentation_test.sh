@@ -12,7 +12,7 @@ command -v evilwm >/dev/null || fail "evilwm is not installed (scripts/deps inst
 cd "$E2E_ROOT/assets"
 export XDG_CONFIG_HOME="$WORK/config"
 CONF="$XDG_CONFIG_HOME/rallex/rallex.conf"
-PID="" WM_PID=""
+PID=""
 trap 'if [ -n "$PID" ]; then kill -9 "$PID" 2>/dev/null || true; fi; if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null || true; fi; cleanup' EXIT
 
 start_rallex() {
@@ -51,14 +51,7 @@ key() { xdotool key --window "$ID" "$1"; sleep 0.8; }
 run_case() {
   WM_NAME="$1"
   start_xvfb 1700x1300x24
-  if [ "$WM_NAME" = evilwm ]; then
-    evilwm -fn fixed >"$WORK/wm.log" 2>&1 &
-    WM_PID=$!
-    for _ in $(seq 1 50); do
-      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-      sleep 0.1
-    done
-  fi
+  if [ "$WM_NAME" = evilwm ]; then start_evilwm; fi
   rm -rf "$XDG_CONFIG_HOME"
 
   start_rallex --window

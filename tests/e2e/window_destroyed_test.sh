@@ -15,7 +15,7 @@ RALLEX="$BUILD_DIR/game/rallex"
 cd "$E2E_ROOT/assets"
 
 command -v evilwm >/dev/null || fail "evilwm is not installed (scripts/deps installs it)"
-WM_PID=""
+
 trap 'if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null || true; fi; cleanup' EXIT
 
 destroy_window() {
@@ -68,11 +68,6 @@ destroy_window pause
 # A new server, so that nothing of the last run's picture is on the screen.
 stop_xvfb
 start_xvfb 800x600x24
-evilwm -fn fixed >"$WORK/wm.log" 2>&1 &
-WM_PID=$!
-for _ in $(seq 1 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.1
-done
+start_evilwm
 destroy_window "playing under evilwm"
 destroy_window "pause under evilwm"

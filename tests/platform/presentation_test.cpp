@@ -146,6 +146,25 @@ TEST_F(PresentationSettings, ABadValueIsOneLineAndTheValueBelowStands) {
             "--help, --version)\n");
 }
 
+TEST_F(PresentationSettings, AFileWrittenByHandIsRead) {
+  std::string path = dir_ + "/by-hand.conf";
+  std::ofstream(path) << "# mine\n"
+                         "window   scale=integer\n"
+                         "filter=linear  # smooth\n"
+                         "position=-5,7 size=640x480\n"
+                         "size=12 monitor=x\n";
+  pr::Settings s;
+  std::vector<std::string> problems;
+  pr::Load(s, path, problems);
+  EXPECT_EQ(s.shown, pr::Shown::Window);
+  EXPECT_EQ(s.scaling, Scaling::Integer);
+  EXPECT_EQ(s.filter, pr::Filter::Linear);
+  EXPECT_EQ(s.window, (Rect{-5, 7, 640, 480})) << "a bad size later leaves the good one";
+  EXPECT_EQ(s.monitor, 0);
+  EXPECT_EQ(problems, (std::vector<std::string>{path + ": the size \"12\" is not WIDTHxHEIGHT; ignored",
+                                                path + ": the monitor \"x\" is not a number from 0; keeping 0"}));
+}
+
 TEST_F(PresentationSettings, TheFileIsWrittenWholeOrNotAtAll) {
   Choose({});  // names the program; nothing is written yet
   EXPECT_NE(access(dir_.c_str(), F_OK), -1);

@@ -220,26 +220,25 @@ bool Pair(std::string_view text, char separator, long lo, long hi, int& a, int& 
 
 constexpr long kMaxCoordinate = 1 << 20;
 
+// One of the named choices into field; the problem (naming the choices and
+// the value kept) when value is none of them.
+template <typename E, size_t N>
+std::string ApplyChoice(const Name (&names)[N], const char* what, std::string_view value, E& field) {
+  int v = 0;
+  if (Lookup(names, value, v)) {
+    field = static_cast<E>(v);
+    return {};
+  }
+  return "unknown " + std::string(what) + " \"" + std::string(value) + "\" (choices: " + Choices(names) +
+         "); keeping " + NameOf(names, static_cast<int>(field));
+}
+
 // One option by name and value, as the command line, the environment and the
 // file all give them. Returns an empty string, or the problem.
 std::string ApplyOption(Settings& s, std::string_view name, std::string_view value) {
   int v = 0, w = 0;
-  if (name == "scale") {
-    if (Lookup(kScalings, value, v)) {
-      s.scaling = static_cast<Scaling>(v);
-      return {};
-    }
-    return "unknown scaling \"" + std::string(value) + "\" (choices: " + Choices(kScalings) + "); keeping " +
-           NameOf(kScalings, static_cast<int>(s.scaling));
-  }
-  if (name == "filter") {
-    if (Lookup(kFilters, value, v)) {
-      s.filter = static_cast<Filter>(v);
-      return {};
-    }
-    return "unknown filter \"" + std::string(value) + "\" (choices: " + Choices(kFilters) + "); keeping " +
-           NameOf(kFilters, static_cast<int>(s.filter));
-  }
+  if (name == "scale") return ApplyChoice(kScalings, "scaling", value, s.scaling);
+  if (name == "filter") return ApplyChoice(kFilters, "filter", value, s.filter);
   if (name == "monitor") {
     if (Number(value, 0, 255, v)) {
       s.monitor = v;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "winmm/synth_library.h"
 
-#ifndef __EMSCRIPTEN__
+#ifdef __EMSCRIPTEN__
+#include "backend/web/fluidsynth_web.h"
+#else
 #include <dlfcn.h>
 #endif
 

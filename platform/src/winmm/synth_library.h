@@ -6,19 +6,7 @@
 
 #include <string>
 
-#ifdef __EMSCRIPTEN__
-#include "backend/web/fluidsynth_web.h"
-#else
-// The part of FluidSynth's C interface used here, declared here so that the
-// library is only ever loaded, never linked.
-extern "C" {
-typedef struct _fluid_synth_t fluid_synth_t;
-typedef struct _fluid_hashtable_t fluid_settings_t;
-typedef void (*fluid_log_function_t)(int level, const char* message, void* data);
-}
-enum { FLUID_OK = 0, FLUID_FAILED = -1 };
-enum { FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG };
-#endif
+#include "winmm/fluidsynth_types.h"
 
 namespace platform::midi {
 

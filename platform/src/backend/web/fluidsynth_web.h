@@ -5,14 +5,9 @@
 // Handles are small numbers on the page's side, not pointers.
 #pragma once
 
+#include "winmm/fluidsynth_types.h"
+
 extern "C" {
-typedef struct _fluid_synth_t fluid_synth_t;
-typedef struct _fluid_hashtable_t fluid_settings_t;
-typedef void (*fluid_log_function_t)(int level, const char* message, void* data);
-
-enum { FLUID_OK = 0, FLUID_FAILED = -1 };
-enum { FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG };
-
 fluid_log_function_t fluid_set_log_function(int level, fluid_log_function_t fun, void* data);
 fluid_settings_t* new_fluid_settings(void);
 void delete_fluid_settings(fluid_settings_t* settings);
