@@ -23,6 +23,12 @@ destroy_window() {
   "$RALLEX" >"$WORK/out.log" 2>&1 &
   pid=$!
   id="$(wait_for_window '^Rallex$' 30)" || fail "$when: no window captioned Rallex appeared: $(cat "$WORK/out.log")"
+  # Shown first: a window destroyed before it is first mapped is another case
+  # (SDL waits for its MapNotify for ever; not handled yet).
+  for _ in $(seq 1 50); do
+    xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && break
+    sleep 0.05
+  done
   if [[ "$when" == playing* ]]; then
     shown=""
     for _ in $(seq 1 50); do
