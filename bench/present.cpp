@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "presentation/presentation.h"
+#include "backend/presentation/presentation.h"
 
 namespace {
 

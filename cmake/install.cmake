@@ -68,9 +68,15 @@ install(FILES "${PROJECT_BINARY_DIR}/dist/${RALLEX_APPID}.metainfo.xml"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo" COMPONENT game)
 
 # --- the media layer as a library ---------------------------------------------
-install(TARGETS media platform platform_sdl platform_headless platform_main
+install(TARGETS media platform platform_sdl platform_headless platform_testing platform_main
         EXPORT RallexTargets
-        ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT dev)
+        ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT dev
+        OBJECTS DESTINATION "${CMAKE_INSTALL_LIBDIR}/rallex" COMPONENT dev)
+# pkg-config has no object sets: the desktop backend is also an archive, which
+# rallex.pc links whole.
+add_library(platform_sdl_archive STATIC $<TARGET_OBJECTS:platform_sdl>)
+set_target_properties(platform_sdl_archive PROPERTIES OUTPUT_NAME rallex_platform_sdl)
+install(TARGETS platform_sdl_archive ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT dev)
 # The public headers only (src/media/CMakeLists.txt lists them).
 install(FILES ${RALLEX_MEDIA_HEADERS} DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/media" COMPONENT dev)
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/platform/include/platform/"

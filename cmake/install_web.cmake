@@ -6,7 +6,8 @@
 # FreeType, built with emcc by scripts/web, is installed with them.
 install(TARGETS media platform platform_web platform_main
         EXPORT RallexTargets
-        ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}")
+        ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
+        OBJECTS DESTINATION "${CMAKE_INSTALL_LIBDIR}/rallex")
 install(FILES ${RALLEX_MEDIA_HEADERS} DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/media")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/platform/include/platform/"
         DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex/platform" FILES_MATCHING PATTERN "*.h")

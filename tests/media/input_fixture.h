@@ -6,7 +6,6 @@
 
 #include <memory>
 
-#include "dinput/hub.h"
 #include "media/input.h"
 #include "platform/headless.h"
 
@@ -26,7 +25,7 @@ class InputTest : public ::testing::Test {
   }
   void TearDown() override {
     input.reset();
-    EXPECT_TRUE(platform::dinput::TheHub().devices.empty()) << "a device was not released";
+    EXPECT_EQ(hl::OpenInputDevices(), 0) << "a device was not released";
   }
   // Makes the Input; Create's result is returned.
   bool Make() {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "presentation/presentation.h"
+#include "backend/presentation/presentation.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include "platform/headless.h"
 #include "platform/mmsystem.h"
 #include "sound_test_util.h"
-#include "winmm/winmm_internal.h"
 
 namespace {
 
@@ -108,11 +107,11 @@ class MciTest : public ::testing::Test {
     char pattern[] = "/tmp/rallex_mci_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir = pattern;
-    defaultFont = platform::winmm::SoundFontPath();
+    defaultFont = platform::headless::SoundFont();
   }
   void TearDown() override {
     EXPECT_EQ(mciSendStringA("close all", nullptr, 0, nullptr), 0u);
-    platform::winmm::SetSoundFontPath(defaultFont);
+    platform::headless::SetSoundFont(defaultFont);
     std::string cmd = "rm -rf '" + dir + "'";
     if (system(cmd.c_str()) != 0) ADD_FAILURE();
   }
@@ -297,7 +296,7 @@ TEST_F(MciTest, PlayWaitReturnsAtTheEnd) {
 
 TEST_F(MciTest, WithoutASoundFontOpeningFailsAndWaveSoundGoesOn) {
   std::string song = Song("tune.mid", Smf({60}));
-  platform::winmm::SetSoundFontPath(dir + "/missing.sf2");
+  platform::headless::SetSoundFont(dir + "/missing.sf2");
   testing::internal::CaptureStderr();
   for (int i = 0; i < 2; ++i)
     EXPECT_EQ(mciSendStringA(("open " + song + " type sequencer alias MUSIC").c_str(), nullptr, 0, nullptr),

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Control of the headless backend, for tests and tools. Only programs linked
-// with the headless backend may call these. Time is virtual: it moves only when
+// Control of the headless backend, for tests and tools: the platform_testing
+// library, which a program links beside the headless backend. Time is virtual: it moves only when
 // Sleep, a wait for the vertical blank or AdvanceTime says so.
 #pragma once
 
@@ -126,6 +126,10 @@ void FailAudioOpen(bool fail);
 void MixerWithoutVolumeControl(bool without);
 // The next count DuplicateSoundBuffer calls fail (DSERR_OUTOFMEMORY).
 void FailSoundBufferDuplicates(int count);
+// The sound font the MIDI synthesiser loads from the next open of a MIDI
+// device on (by default RALLEX_SOUNDFONT, else the system's General MIDI font).
+void SetSoundFont(const std::string& path);
+std::string SoundFont();
 // Every DirectSound buffer becomes lost (as when another program takes the
 // output): it stops, reports DSBSTATUS_BUFFERLOST and refuses to play until
 // restored.
@@ -152,6 +156,8 @@ void FailDirectInputCreate(int32_t result);
 void FailSetProperty(int skip, int32_t result);
 // QueryInterface for the second-generation device interface fails.
 void FailDeviceInterface(bool fail);
+// Input devices created and not yet released (for finding leaks).
+int OpenInputDevices();
 
 // DirectDraw. Results are HRESULT values (DDERR_ names of platform/ddraw.h).
 // Loses every surface in video memory (driver's-choice surfaces placed there

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The seam between the platform layer and the real machine. Everything that
 // touches the outside world -- the clock, sleeping, window-system events, message
-// boxes, showing frames and playing audio -- goes through one Backend. Two
-// implementations exist: "sdl" (the real desktop) and "headless" (virtual time,
-// scripted input, captured frames and audio, fault injection). A program picks
-// one by linking it; Instance() is defined by the backend that was linked.
+// boxes, showing frames and playing audio -- goes through one Backend. Three
+// implementations exist: "sdl" (the desktop), "web" (the browser) and
+// "headless" (virtual time, scripted by the test controls). A program picks one
+// by linking it; Instance() is defined by the backend that was linked. The
+// backends include only this folder and the public headers: nothing of the
+// subsystems above them.
 #pragma once
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 
 #include "ddraw/objects.h"
 #include "ddraw/pixels.h"
-#include "ddraw/testing.h"
+#include "hooks/hooks.h"
 #include "user/user_internal.h"
 
 namespace platform::ddraw {
@@ -252,7 +252,10 @@ void Display::Reset() {
   flipped = false;
 }
 
-namespace testing {
+}  // namespace platform::ddraw
+
+namespace platform::hooks::ddraw {
+using platform::ddraw::Display;
 void Reset() { Display::Get().Reset(); }
 void LoseAllSurfaces() { Display::Get().LoseSurfaces(); }
 void FailSurfaceCreations(int count, HRESULT result) {
@@ -263,6 +266,4 @@ void SetVideoMemory(uint32_t bytes) { Display::Get().SetVideoTotal(bytes); }
 void LockStillDrawing(int count) { Display::Get().stillDrawingLocks = count; }
 void FailDirectDrawCreate(HRESULT result) { Display::Get().failCreateDevice = result; }
 void RefuseMirroring(bool refuse) { Display::Get().refuseMirroring = refuse; }
-}  // namespace testing
-
-}  // namespace platform::ddraw
+}  // namespace platform::hooks::ddraw

@@ -133,11 +133,36 @@ HRESULT TakePropertyFault() {
   return f.propertyResult;
 }
 
-void ResetForTests() {
-  Hub& hub = TheHub();
-  std::vector<Device*> devices = std::move(hub.devices);
-  hub = Hub{};
+}  // namespace platform::dinput
+
+namespace platform::hooks::dinput {
+using platform::dinput::TheHub;
+
+void Reset() {
+  platform::dinput::Hub& hub = TheHub();
+  std::vector<platform::dinput::Device*> devices = std::move(hub.devices);
+  hub = platform::dinput::Hub{};
   hub.devices = std::move(devices);  // objects a test leaked stay valid
 }
+void FailNextRead(HRESULT result, Device device) {
+  auto& f = TheHub().faults;
+  f.readResult = result;
+  f.readDevice = device;
+}
+void FailAcquire(int count, HRESULT result, Device device) {
+  auto& f = TheHub().faults;
+  f.acquireCount = count;
+  f.acquireResult = result;
+  f.acquireDevice = device;
+}
+void FailCreation(Device device) { TheHub().faults.failCreate[static_cast<int>(device)] = true; }
+void FailCreate(HRESULT result) { TheHub().faults.createResult = result; }
+void FailSetProperty(int skip, HRESULT result) {
+  auto& f = TheHub().faults;
+  f.propertySkip = skip;
+  f.propertyResult = result;
+}
+void FailDeviceInterface(bool fail) { TheHub().faults.failInterface = fail; }
+int OpenDevices() { return static_cast<int>(TheHub().devices.size()); }
 
-}  // namespace platform::dinput
+}  // namespace platform::hooks::dinput

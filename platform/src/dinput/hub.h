@@ -10,11 +10,11 @@
 
 #include "backend/backend.h"
 #include "platform/dinput.h"
-#include "platform/headless.h"
+#include "hooks/hooks.h"
 
 namespace platform::dinput {
 
-using headless::InputDevice;
+using InputDevice = hooks::dinput::Device;
 
 class Device;
 
@@ -74,8 +74,5 @@ void UpdateRelativeMouse();
 HRESULT TakeReadFault(InputDevice device);
 HRESULT TakeAcquireFault(InputDevice device);
 HRESULT TakePropertyFault();
-
-// Back to the state of a fresh process (the headless backend's Reset).
-void ResetForTests();
 
 }  // namespace platform::dinput

@@ -11,7 +11,7 @@
 #include <memory>
 #include <new>
 
-#include "dsound/dsound_internal.h"
+#include "hooks/hooks.h"
 #include "dsound/mixer.h"
 #include "platform/winuser.h"
 
@@ -416,9 +416,17 @@ class Device final : public IDirectSound {
 
 }  // namespace
 
-void FailDuplicates(int count) { failingDuplicates = count; }
-
 }  // namespace platform::dsound
+
+namespace platform::hooks::dsound {
+using platform::audio::Mixer;
+void Reset() {
+  platform::dsound::failingDuplicates = 0;
+  Mixer::Get().DeviceGone(false);
+}
+void FailDuplicates(int count) { platform::dsound::failingDuplicates = count; }
+void LoseAllBuffers() { Mixer::Get().LoseAll(); }
+}  // namespace platform::hooks::dsound
 
 HRESULT DirectSoundCreate(const GUID* device, LPDIRECTSOUND* directSound, LPUNKNOWN outer) {
   using namespace platform::dsound;

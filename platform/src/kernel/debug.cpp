@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "hooks/hooks.h"
 #include "platform/winbase.h"
 
 namespace platform::kernel {
@@ -30,10 +31,12 @@ void Debug(const char* text) {
   lines.emplace_back(text);
 }
 
-const std::vector<std::string>& DebugLines() { return Lines(); }
-void ClearDebugLines() { Lines().clear(); }
-
 }  // namespace platform::kernel
+
+namespace platform::hooks::kernel {
+void Reset() { platform::kernel::Lines().clear(); }
+const std::vector<std::string>& DebugLines() { return platform::kernel::Lines(); }
+}  // namespace platform::hooks::kernel
 
 void OutputDebugStringA(LPCSTR text) { platform::kernel::Debug(text); }
 

@@ -11,8 +11,5 @@ namespace platform::kernel {
 constexpr const char* kShowDebugOutput = "RALLEX_DEBUG_OUTPUT";
 bool DebugOutputShown();
 void Debug(const char* text);
-// The most recent lines written, oldest first (at most a few thousand are kept).
-const std::vector<std::string>& DebugLines();
-void ClearDebugLines();
 
 }  // namespace platform::kernel

@@ -11,7 +11,7 @@
 #endif
 
 #include "platform/windows.h"
-#include "presentation/presentation.h"
+#include "backend/presentation/presentation.h"
 
 #ifndef RALLEX_VERSION
 #define RALLEX_VERSION "unknown"

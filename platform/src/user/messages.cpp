@@ -6,6 +6,7 @@
 #include <deque>
 #include <vector>
 
+#include "hooks/hooks.h"
 #include "kernel/debug.h"
 #include "platform/mmsystem.h"
 #include "user/user_internal.h"
@@ -163,14 +164,17 @@ bool NoticeableMessageWaiting() {
   return quitPosted || std::any_of(queue.begin(), queue.end(), [](const MSG& m) { return m.message != WM_ACTIVATEAPP; });
 }
 
-void ResetForTests() {
+}  // namespace platform::user
+
+namespace platform::hooks::user {
+void Reset() {
+  using namespace platform::user;
   queue.clear();
   quitPosted = false;
   quitCode = 0;
   ForgetWindows();
 }
-
-}  // namespace platform::user
+}  // namespace platform::hooks::user
 
 BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
   platform::user::PumpEvents();

@@ -66,7 +66,4 @@ void AddPumpHook(PumpHook hook, void* user);
 // 0 for keys without one.
 UINT VirtualKeyFromScanCode(uint32_t scanCode);
 
-// Forgets every window and queued message (the headless backend's Reset).
-void ResetForTests();
-
 }  // namespace platform::user

@@ -19,7 +19,6 @@
 #include "platform/winuser.h"
 #include "user/user_internal.h"
 #include "winmm/midi.h"
-#include "winmm/winmm_internal.h"
 
 namespace platform::winmm {
 namespace {
@@ -474,8 +473,6 @@ constexpr ErrorText kErrorTexts[] = {
 };
 
 }  // namespace
-
-void PollMci() { CheckEnd(); }
 
 }  // namespace platform::winmm
 

@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "winmm/synth_library.h"
-#include "winmm/winmm_internal.h"
+#include "hooks/hooks.h"
 
 namespace platform::midi {
 namespace {
@@ -474,7 +474,7 @@ bool Synth::Render(float* left, float* right, int frames) {
 
 }  // namespace platform::midi
 
-namespace platform::winmm {
-void SetSoundFontPath(const std::string& path) { midi::FontPathSetting() = path; }
-std::string SoundFontPath() { return midi::FontPathSetting(); }
-}  // namespace platform::winmm
+namespace platform::hooks::winmm {
+void SetSoundFontPath(const std::string& path) { platform::midi::FontPathSetting() = path; }
+std::string SoundFontPath() { return platform::midi::FontPathSetting(); }
+}  // namespace platform::hooks::winmm

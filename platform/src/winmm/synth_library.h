@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "winmm/fluidsynth_types.h"
+#include "backend/fluidsynth_types.h"
 
 namespace platform::midi {
 

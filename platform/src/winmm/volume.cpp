@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "dsound/mixer.h"
+#include "hooks/hooks.h"
 #include "platform/mmsystem.h"
-#include "winmm/winmm_internal.h"
 
 namespace platform::winmm {
 namespace {
@@ -67,14 +67,15 @@ MMRESULT GetLine(const Line& line, LPDWORD volume) {
 
 }  // namespace
 
-void ResetMixerLines() {
-  L() = Lines{};
-  Apply();
-}
-
-void SetVolumeControl(bool available) { L().volumeControl = available; }
-
 }  // namespace platform::winmm
+
+namespace platform::hooks::winmm {
+void Reset() {
+  platform::winmm::L() = platform::winmm::Lines{};
+  platform::winmm::Apply();
+}
+void SetVolumeControl(bool available) { platform::winmm::L().volumeControl = available; }
+}  // namespace platform::hooks::winmm
 
 using platform::winmm::L;
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "backend/backend.h"
-#include "presentation/presentation.h"
+#include "backend/presentation/presentation.h"
 
 namespace platform::sdl {
 

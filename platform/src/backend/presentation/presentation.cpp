@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The presentation of full-screen modes: the picture's place, the scalers,
 // and the player's settings with where they come from.
-#include "presentation/presentation.h"
+#include "backend/presentation/presentation.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

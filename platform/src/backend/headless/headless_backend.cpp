@@ -1,70 +1,28 @@
 // SPDX-License-Identifier: MIT
-// The headless backend: a virtual millisecond clock, scripted events, recorded
-// message boxes and windows, captured frames and audio mixed in virtual time.
-#include "platform/headless.h"
+// The headless backend: virtual time, scripted events, recorded message boxes
+// and windows, captured frames and audio mixed in virtual time.
+#include "backend/headless/headless_backend.h"
 
 #include <algorithm>
-#include <deque>
-#include <map>
 #include <utility>
 
-#include "backend/backend.h"
-#include "ddraw/testing.h"
-#include "dinput/hub.h"
-#include "dsound/dsound_internal.h"
-#include "dsound/mixer.h"
-#include "kernel/debug.h"
 #include "platform/winuser.h"
-#include "user/user_internal.h"
-#include "winmm/winmm_internal.h"
 
 namespace platform::headless {
-namespace {
 
 using backend::Event;
 
+namespace {
 constexpr uint32_t kPollsPerVirtualMillisecond = 1000;
+}  // namespace
 
-struct Scheduled {
-  uint32_t time;
-  Event event;
-};
-
-Event FocusEvent(bool focused);
-
-struct State {
-  uint32_t now = 0;
-  std::deque<Event> events;
-  std::deque<Scheduled> scheduled;  // kept in time order
-  std::deque<int> answers;
-  std::vector<MessageBoxRecord> boxes;
-  std::map<backend::WindowId, WindowRecord> windows;
-  backend::WindowId nextWindow = 1;
-  backend::WindowId focused = backend::kNoWindow;
-  bool relativeMouse = false;
-  uint64_t frameCount = 0;
-  CapturedFrame lastFrame;
-  bool hasFrame = false;
-  bool captureFrames = true;
-  std::function<void(const CapturedFrame&)> frameObserver;
-  int desktopWidth = 1280, desktopHeight = 1024;
-  // audio
-  bool failAudioOpen = false;
-  backend::AudioCallback audioCallback = nullptr;
-  void* audioUser = nullptr;
-  AudioCapture audio;
-  uint64_t audioFramesMixed = 0;  // frames produced since the device opened
-  uint32_t audioOpenedAt = 0;
-  uint64_t captureStartFrame = 0;  // the device frame of the first captured frame
-  int audioDeviceRate = 0;
-  bool audioDeviceGone = false;  // mixed into silence meanwhile
-  std::vector<int16_t> audioScratch;
-};
-
-State& S() {
+State& TheState() {
   static State state;
   return state;
 }
+
+namespace {
+State& S() { return TheState(); }
 
 // Runs the audio callback for the frames that the elapsed virtual time owes.
 void MixUpTo(uint32_t now) {
@@ -85,6 +43,8 @@ void MixUpTo(uint32_t now) {
   }
 }
 
+}  // namespace
+
 void Advance(uint32_t ms) {
   State& s = S();
   // Mix in steps so that long sleeps do not produce one huge callback.
@@ -96,18 +56,12 @@ void Advance(uint32_t ms) {
   }
 }
 
-void Push(Event e) {
+void QueueEvent(Event e) {
   if (e.window == backend::kNoWindow) e.window = S().focused;
   S().events.push_back(e);
 }
 
-void Schedule(uint32_t time, Event e) {
-  auto& q = S().scheduled;
-  auto it = q.begin();
-  while (it != q.end() && it->time <= time) ++it;
-  q.insert(it, {time, e});
-}
-
+namespace {
 // Moves scheduled events whose time has come into the queue.
 void Release() {
   State& s = S();
@@ -118,7 +72,7 @@ void Release() {
     if (e.type == Event::Type::FocusGained || e.type == Event::Type::FocusLost)
       s.events.push_back(FocusEvent(e.type == Event::Type::FocusGained));
     else
-      Push(e);
+      QueueEvent(e);
   }
 }
 
@@ -278,9 +232,7 @@ class HeadlessBackend final : public backend::Backend {
 
 }  // namespace
 
-// Resets the state; an audio device left open by the previous test stays open
-// (its owner still holds it), with the clock and the capture starting again.
-static void ResetStateKeepingAudio() {
+void ResetStateKeepingAudio() {
   State& old = S();
   backend::AudioCallback callback = old.audioCallback;
   void* user = old.audioUser;
@@ -295,57 +247,6 @@ static void ResetStateKeepingAudio() {
   }
 }
 
-void Reset() {
-  platform::user::ResetForTests();
-  platform::kernel::ClearDebugLines();
-  platform::dinput::ResetForTests();
-  platform::winmm::ResetMixerLines();
-  platform::dsound::FailDuplicates(0);
-  ResetStateKeepingAudio();
-  platform::audio::Mixer::Get().DeviceGone(false);
-  platform::ddraw::testing::Reset();
-}
-
-uint32_t Now() { return S().now; }
-void AdvanceTime(uint32_t ms) { Advance(ms); }
-
-void KeyDown(uint32_t scanCode) {
-  Event e;
-  e.type = Event::Type::KeyDown;
-  e.scanCode = scanCode;
-  Push(e);
-}
-void KeyUp(uint32_t scanCode) {
-  Event e;
-  e.type = Event::Type::KeyUp;
-  e.scanCode = scanCode;
-  Push(e);
-}
-namespace {
-Event MouseMotionEvent(int32_t dx, int32_t dy) {
-  Event e;
-  e.type = Event::Type::MouseMotion;
-  e.dx = dx;
-  e.dy = dy;
-  return e;
-}
-Event MouseButtonEvent(int button, bool pressed) {
-  Event e;
-  e.type = Event::Type::MouseButton;
-  e.button = button;
-  e.pressed = pressed;
-  return e;
-}
-}  // namespace
-void MouseMove(int32_t dx, int32_t dy) { Push(MouseMotionEvent(dx, dy)); }
-void MouseButton(int button, bool pressed) { Push(MouseButtonEvent(button, pressed)); }
-void CloseWindow() {
-  Event e;
-  e.type = Event::Type::CloseRequest;
-  Push(e);
-}
-namespace {
-// Moves the focus (to the first live window when it is gained) and gives the event that says so.
 Event FocusEvent(bool focused) {
   State& s = S();
   Event e;
@@ -362,144 +263,6 @@ Event FocusEvent(bool focused) {
     s.focused = backend::kNoWindow;
   }
   return e;
-}
-}  // namespace
-
-void SetFocus(bool focused) { S().events.push_back(FocusEvent(focused)); }
-void SetFocusAt(uint32_t time, bool focused) {
-  Event e;
-  e.type = focused ? Event::Type::FocusGained : Event::Type::FocusLost;
-  Schedule(time, e);
-}
-void JoystickAttach(bool attached) {
-  if (attached) {
-    JoystickAttachDevice("Headless Joystick", 4, 12, false);
-    return;
-  }
-  Event e;
-  e.type = Event::Type::JoystickRemoved;
-  Push(e);
-}
-void JoystickAttachDevice(const std::string& name, int axes, int buttons, bool gamepad) {
-  Event e;
-  e.type = Event::Type::JoystickAdded;
-  e.joystickName = name;
-  e.joystickAxes = axes;
-  e.joystickButtons = buttons;
-  e.gamepad = gamepad;
-  Push(e);
-}
-void JoystickAxis(int axis, int32_t value) {
-  Event e;
-  e.type = Event::Type::JoystickAxis;
-  e.axis = axis;
-  e.value = value;
-  Push(e);
-}
-void JoystickButton(int button, bool pressed) {
-  Event e;
-  e.type = Event::Type::JoystickButton;
-  e.button = button;
-  e.pressed = pressed;
-  Push(e);
-}
-void KeyDownAt(uint32_t time, uint32_t scanCode) {
-  Event e;
-  e.type = Event::Type::KeyDown;
-  e.scanCode = scanCode;
-  Schedule(time, e);
-}
-void CloseWindowAt(uint32_t time) {
-  Event e;
-  e.type = Event::Type::CloseRequest;
-  Schedule(time, e);
-}
-void MouseMoveAt(uint32_t time, int32_t dx, int32_t dy) { Schedule(time, MouseMotionEvent(dx, dy)); }
-void MouseButtonAt(uint32_t time, int button, bool pressed) { Schedule(time, MouseButtonEvent(button, pressed)); }
-
-void AnswerNextMessageBox(int answer) { S().answers.push_back(answer); }
-const std::vector<MessageBoxRecord>& MessageBoxes() { return S().boxes; }
-const std::vector<std::string>& DebugOutput() { return platform::kernel::DebugLines(); }
-
-std::vector<WindowRecord> Windows() {
-  std::vector<WindowRecord> out;
-  for (auto& [id, r] : S().windows) out.push_back(r);
-  return out;
-}
-
-uint64_t PresentedFrameCount() { return S().frameCount; }
-void CaptureFrames(bool capture) { S().captureFrames = capture; }
-const CapturedFrame* LastFrame() { return S().hasFrame ? &S().lastFrame : nullptr; }
-void OnFramePresented(std::function<void(const CapturedFrame&)> observer) { S().frameObserver = std::move(observer); }
-bool RelativeMouse() { return S().relativeMouse; }
-
-const AudioCapture& CapturedAudio() { return S().audio; }
-void ClearCapturedAudio() {
-  State& s = S();
-  s.audio.samples.clear();
-  s.captureStartFrame = s.audioFramesMixed;
-}
-void SetAudioDeviceRate(int rate) { S().audioDeviceRate = rate; }
-int64_t AudioFrameAt(uint32_t ms) {
-  State& s = S();
-  int64_t since = static_cast<int64_t>(ms) - static_cast<int64_t>(s.audioOpenedAt);
-  int64_t device = since * s.audio.rate / 1000;
-  return device - static_cast<int64_t>(s.captureStartFrame);
-}
-void FailAudioOpen(bool fail) { S().failAudioOpen = fail; }
-void MixerWithoutVolumeControl(bool without) { platform::winmm::SetVolumeControl(!without); }
-void FailSoundBufferDuplicates(int count) { platform::dsound::FailDuplicates(count); }
-void LoseSoundBuffers() { platform::audio::Mixer::Get().LoseAll(); }
-
-void LoseAudioDevice() {
-  State& s = S();
-  if (!s.audioCallback || s.audioDeviceGone) return;
-  s.audioDeviceGone = true;
-  Event e;
-  e.type = Event::Type::AudioDeviceLost;
-  s.events.push_back(e);
-}
-
-void ReturnAudioDevice() {
-  State& s = S();
-  if (!s.audioDeviceGone) return;
-  s.audioDeviceGone = false;
-  Event e;
-  e.type = Event::Type::AudioDeviceBack;
-  s.events.push_back(e);
-}
-
-void FailNextDeviceRead(int32_t result, InputDevice device) {
-  auto& f = platform::dinput::TheHub().faults;
-  f.readResult = result;
-  f.readDevice = device;
-}
-void FailAcquire(int count, int32_t result, InputDevice device) {
-  auto& f = platform::dinput::TheHub().faults;
-  f.acquireCount = count;
-  f.acquireResult = result;
-  f.acquireDevice = device;
-}
-void FailDeviceCreation(InputDevice device) {
-  platform::dinput::TheHub().faults.failCreate[static_cast<int>(device)] = true;
-}
-void FailDirectInputCreate(int32_t result) { platform::dinput::TheHub().faults.createResult = result; }
-void FailSetProperty(int skip, int32_t result) {
-  auto& f = platform::dinput::TheHub().faults;
-  f.propertySkip = skip;
-  f.propertyResult = result;
-}
-void FailDeviceInterface(bool fail) { platform::dinput::TheHub().faults.failInterface = fail; }
-
-void LoseAllSurfaces() { platform::ddraw::testing::LoseAllSurfaces(); }
-void FailSurfaceCreations(int count, int32_t result) { platform::ddraw::testing::FailSurfaceCreations(count, result); }
-void SetVideoMemory(uint32_t bytes) { platform::ddraw::testing::SetVideoMemory(bytes); }
-void LockStillDrawing(int count) { platform::ddraw::testing::LockStillDrawing(count); }
-void FailDirectDrawCreate(int32_t result) { platform::ddraw::testing::FailDirectDrawCreate(result); }
-void RefuseMirroring(bool refuse) { platform::ddraw::testing::RefuseMirroring(refuse); }
-void SetDesktopSize(int width, int height) {
-  S().desktopWidth = width;
-  S().desktopHeight = height;
 }
 
 }  // namespace platform::headless
