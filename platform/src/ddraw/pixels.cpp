@@ -35,99 +35,76 @@ bool Avx2() { return cpu::Has(cpu::kAvx2); }
 
 #define RX_AVX2 __attribute__((target("avx2")))
 
-RX_AVX2 void FillRow16Avx2(uint8_t* p, size_t n, uint16_t v) {
-  const __m256i vv = _mm256_set1_epi16(static_cast<short>(v));
-  size_t i = 0;
-  for (; i + 64 <= n; i += 64) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i), vv);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i + 32), vv);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i + 64), vv);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i + 96), vv);
+// The register types the row loops of pixel_rows.inc are written for.
+struct V128 {
+  using T = __m128i;
+  static constexpr int kBytes = 16;
+  static T Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+  static void Store(uint8_t* p, T v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+  template <typename P>
+  static T Splat(P v) {
+    if constexpr (sizeof(P) == 1) return _mm_set1_epi8(static_cast<char>(v));
+    if constexpr (sizeof(P) == 2) return _mm_set1_epi16(static_cast<short>(v));
+    if constexpr (sizeof(P) == 4) return _mm_set1_epi32(static_cast<int>(v));
   }
-  for (; i + 16 <= n; i += 16) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 2 * i), vv);
-  for (; i < n; ++i) memcpy(p + 2 * i, &v, 2);
-}
+  static T And(T a, T b) { return _mm_and_si128(a, b); }
+  static T Or(T a, T b) { return _mm_or_si128(a, b); }
+  static T Xor(T a, T b) { return _mm_xor_si128(a, b); }
+  template <typename P>
+  static T Greater(T a, T b) {  // signed, per pixel
+    if constexpr (sizeof(P) == 1) return _mm_cmpgt_epi8(a, b);
+    if constexpr (sizeof(P) == 2) return _mm_cmpgt_epi16(a, b);
+    if constexpr (sizeof(P) == 4) return _mm_cmpgt_epi32(a, b);
+  }
+  static T Select(T keep, T a, T b) { return _mm_or_si128(_mm_and_si128(keep, a), _mm_andnot_si128(keep, b)); }
+  static T Reverse16(T v) {
+    return _mm_shuffle_epi32(_mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0x1B), 0x1B), 0x4E);
+  }
+};
 
-RX_AVX2 void FillRow32Avx2(uint8_t* p, size_t n, uint32_t v) {
-  const __m256i vv = _mm256_set1_epi32(static_cast<int>(v));
-  size_t i = 0;
-  for (; i + 32 <= n; i += 32) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i), vv);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i + 32), vv);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i + 64), vv);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i + 96), vv);
+struct V256 {
+  using T = __m256i;
+  static constexpr int kBytes = 32;
+  RX_AVX2 static T Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+  RX_AVX2 static void Store(uint8_t* p, T v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+  template <typename P>
+  RX_AVX2 static T Splat(P v) {
+    if constexpr (sizeof(P) == 1) return _mm256_set1_epi8(static_cast<char>(v));
+    if constexpr (sizeof(P) == 2) return _mm256_set1_epi16(static_cast<short>(v));
+    if constexpr (sizeof(P) == 4) return _mm256_set1_epi32(static_cast<int>(v));
   }
-  for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i), vv);
-  for (; i < n; ++i) memcpy(p + 4 * i, &v, 4);
-}
+  RX_AVX2 static T And(T a, T b) { return _mm256_and_si256(a, b); }
+  RX_AVX2 static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+  RX_AVX2 static T Xor(T a, T b) { return _mm256_xor_si256(a, b); }
+  template <typename P>
+  RX_AVX2 static T Greater(T a, T b) {
+    if constexpr (sizeof(P) == 1) return _mm256_cmpgt_epi8(a, b);
+    if constexpr (sizeof(P) == 2) return _mm256_cmpgt_epi16(a, b);
+    if constexpr (sizeof(P) == 4) return _mm256_cmpgt_epi32(a, b);
+  }
+  RX_AVX2 static T Select(T keep, T a, T b) { return _mm256_blendv_epi8(b, a, keep); }
+  RX_AVX2 static T Reverse16(T v) {
+    const __m256i reverse = _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1, 14, 15, 12, 13,
+                                             10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
+    return _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverse), 0x4E);
+  }
+};
 
-RX_AVX2 void KeyedRow16Avx2(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
-  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
-  const __m256i m = _mm256_set1_epi16(static_cast<short>(k.mask));
-  const __m256i lo = _mm256_set1_epi16(static_cast<short>((k.low ^ 0x8000) & 0xFFFF));
-  const __m256i hi = _mm256_set1_epi16(static_cast<short>((k.high ^ 0x8000) & 0xFFFF));
-  size_t i = 0;
-  for (; i + 16 <= n; i += 16) {
-    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 2 * i));
-    __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2 * i));
-    __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
-    __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi16(lo, b), _mm256_cmpgt_epi16(b, hi));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 2 * i), _mm256_blendv_epi8(old, v, keep));
-  }
-  for (; i < n; ++i) {
-    uint16_t v;
-    memcpy(&v, s + 2 * i, 2);
-    if (!k.Transparent(v)) memcpy(d + 2 * i, &v, 2);
-  }
-}
+namespace sse2 {
+using V = V128;
+#define RX_FN
+#include "ddraw/pixel_rows.inc"
+#undef RX_FN
+}  // namespace sse2
 
-RX_AVX2 void KeyedRow32Avx2(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
-  const __m256i bias = _mm256_set1_epi32(static_cast<int>(0x80000000u));
-  const __m256i m = _mm256_set1_epi32(static_cast<int>(k.mask));
-  const __m256i lo = _mm256_set1_epi32(static_cast<int>(k.low ^ 0x80000000u));
-  const __m256i hi = _mm256_set1_epi32(static_cast<int>(k.high ^ 0x80000000u));
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * i));
-    __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * i));
-    __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
-    __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi32(lo, b), _mm256_cmpgt_epi32(b, hi));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * i), _mm256_blendv_epi8(old, v, keep));
-  }
-  for (; i < n; ++i) {
-    uint32_t v;
-    memcpy(&v, s + 4 * i, 4);
-    if (!k.Transparent(v)) memcpy(d + 4 * i, &v, 4);
-  }
-}
+namespace avx2 {
+using V = V256;
+#define RX_FN RX_AVX2
+#include "ddraw/pixel_rows.inc"
+#undef RX_FN
+}  // namespace avx2
 
 // ---- fills ----
-
-void FillRow16(uint8_t* p, size_t n, uint16_t v) {
-  const __m128i vv = _mm_set1_epi16(static_cast<short>(v));
-  size_t i = 0;
-  for (; i + 32 <= n; i += 32) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2 * i), vv);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2 * i + 16), vv);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2 * i + 32), vv);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2 * i + 48), vv);
-  }
-  for (; i + 8 <= n; i += 8) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2 * i), vv);
-  for (; i < n; ++i) memcpy(p + 2 * i, &v, 2);
-}
-
-void FillRow32(uint8_t* p, size_t n, uint32_t v) {
-  const __m128i vv = _mm_set1_epi32(static_cast<int>(v));
-  size_t i = 0;
-  for (; i + 16 <= n; i += 16) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * i), vv);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * i + 16), vv);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * i + 32), vv);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * i + 48), vv);
-  }
-  for (; i + 4 <= n; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 4 * i), vv);
-  for (; i < n; ++i) memcpy(p + 4 * i, &v, 4);
-}
 
 void FillRow24(uint8_t* p, size_t n, uint32_t v) {
   // 16 pixels make 48 bytes, a whole number of 16-byte blocks.
@@ -140,67 +117,6 @@ void FillRow24(uint8_t* p, size_t n, uint32_t v) {
 
 // ---- keyed copies ----
 
-// Writes s where keep is set and leaves d elsewhere. Without branches: sprite
-// edges make the kept and dropped blocks alternate too irregularly to predict.
-inline void Blend(uint8_t* d, __m128i s, __m128i keep) {
-  __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_and_si128(keep, s), _mm_andnot_si128(keep, old)));
-}
-
-void KeyedRow8(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
-  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
-  const __m128i m = _mm_set1_epi8(static_cast<char>(k.mask));
-  const __m128i lo = _mm_set1_epi8(static_cast<char>((k.low ^ 0x80) & 0xFF));
-  const __m128i hi = _mm_set1_epi8(static_cast<char>((k.high ^ 0x80) & 0xFF));
-  size_t i = 0;
-  for (; i + 16 <= n; i += 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    __m128i b = _mm_xor_si128(_mm_and_si128(v, m), bias);
-    __m128i keep = _mm_or_si128(_mm_cmplt_epi8(b, lo), _mm_cmpgt_epi8(b, hi));
-    Blend(d + i, v, keep);
-  }
-  for (; i < n; ++i)
-    if (!k.Transparent(s[i])) d[i] = s[i];
-}
-
-void KeyedRow16(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
-  const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
-  const __m128i m = _mm_set1_epi16(static_cast<short>(k.mask));
-  const __m128i lo = _mm_set1_epi16(static_cast<short>((k.low ^ 0x8000) & 0xFFFF));
-  const __m128i hi = _mm_set1_epi16(static_cast<short>((k.high ^ 0x8000) & 0xFFFF));
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * i));
-    __m128i b = _mm_xor_si128(_mm_and_si128(v, m), bias);
-    __m128i keep = _mm_or_si128(_mm_cmplt_epi16(b, lo), _mm_cmpgt_epi16(b, hi));
-    Blend(d + 2 * i, v, keep);
-  }
-  for (; i < n; ++i) {
-    uint16_t v;
-    memcpy(&v, s + 2 * i, 2);
-    if (!k.Transparent(v)) memcpy(d + 2 * i, &v, 2);
-  }
-}
-
-void KeyedRow32(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
-  const __m128i bias = _mm_set1_epi32(static_cast<int>(0x80000000u));
-  const __m128i m = _mm_set1_epi32(static_cast<int>(k.mask));
-  const __m128i lo = _mm_set1_epi32(static_cast<int>(k.low ^ 0x80000000u));
-  const __m128i hi = _mm_set1_epi32(static_cast<int>(k.high ^ 0x80000000u));
-  size_t i = 0;
-  for (; i + 4 <= n; i += 4) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * i));
-    __m128i b = _mm_xor_si128(_mm_and_si128(v, m), bias);
-    __m128i keep = _mm_or_si128(_mm_cmplt_epi32(b, lo), _mm_cmpgt_epi32(b, hi));
-    Blend(d + 4 * i, v, keep);
-  }
-  for (; i < n; ++i) {
-    uint32_t v;
-    memcpy(&v, s + 4 * i, 4);
-    if (!k.Transparent(v)) memcpy(d + 4 * i, &v, 4);
-  }
-}
-
 void KeyedRow24(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
   for (size_t i = 0; i < n; ++i) {
     uint32_t v = ReadPixel(s + 3 * i, 3);
@@ -209,11 +125,12 @@ void KeyedRow24(uint8_t* d, const uint8_t* s, size_t n, const Key& k) {
 }
 
 void KeyedRow(uint8_t* d, const uint8_t* s, size_t n, int bytes, const Key& k) {
+  const bool wide = Avx2();
   switch (bytes) {
-    case 1: KeyedRow8(d, s, n, k); break;
-    case 2: Avx2() ? KeyedRow16Avx2(d, s, n, k) : KeyedRow16(d, s, n, k); break;
+    case 1: wide ? avx2::KeyedRow<uint8_t>(d, s, n, k) : sse2::KeyedRow<uint8_t>(d, s, n, k); break;
+    case 2: wide ? avx2::KeyedRow<uint16_t>(d, s, n, k) : sse2::KeyedRow<uint16_t>(d, s, n, k); break;
     case 3: KeyedRow24(d, s, n, k); break;
-    default: Avx2() ? KeyedRow32Avx2(d, s, n, k) : KeyedRow32(d, s, n, k); break;
+    default: wide ? avx2::KeyedRow<uint32_t>(d, s, n, k) : sse2::KeyedRow<uint32_t>(d, s, n, k); break;
   }
 }
 
@@ -332,25 +249,14 @@ RX_SSSE3 inline __m128i ShuffleHalf(const uint8_t* s, const ShuffleGroup& group,
 
 RX_SSSE3 void ShuffleRow16(uint8_t* d, const uint8_t* s, const std::vector<ShuffleGroup>& plan, const int32_t* cols,
                            int w, const Key* k) {
-  const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
-  const __m128i m = _mm_set1_epi16(static_cast<short>(k ? k->mask : 0));
-  const __m128i lo = _mm_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
-  const __m128i hi = _mm_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
+  const sse2::KeyLanes<uint16_t> lanes = sse2::LanesOf<uint16_t>(k);
   int x = 0;
   for (const ShuffleGroup& group : plan) {
     if (!group.direct) {
       GatherTail16(d + 2 * x, s, cols + x, 16, k);
     } else {
-      for (int half = 0; half < 2; ++half) {
-        __m128i v = ShuffleHalf(s, group, half);
-        uint8_t* at = d + 2 * x + 16 * half;
-        if (k) {
-          __m128i b = _mm_xor_si128(_mm_and_si128(v, m), bias);
-          Blend(at, v, _mm_or_si128(_mm_cmplt_epi16(b, lo), _mm_cmpgt_epi16(b, hi)));
-        } else {
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
-        }
-      }
+      for (int half = 0; half < 2; ++half)
+        sse2::StoreKeyed<uint16_t>(d + 2 * x + 16 * half, ShuffleHalf(s, group, half), lanes, k != nullptr);
     }
     x += 16;
   }
@@ -366,10 +272,7 @@ RX_AVX2 inline __m256i Windows(const uint8_t* s, const int32_t* at) {
 
 RX_AVX2 void ShuffleRow16Avx2(uint8_t* d, const uint8_t* s, const std::vector<ShuffleGroup>& plan,
                               const int32_t* cols, int w, const Key* k) {
-  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
-  const __m256i m = _mm256_set1_epi16(static_cast<short>(k ? k->mask : 0));
-  const __m256i lo = _mm256_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
-  const __m256i hi = _mm256_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
+  const avx2::KeyLanes<uint16_t> lanes = avx2::LanesOf<uint16_t>(k);
   int x = 0;
   for (const ShuffleGroup& group : plan) {
     if (!group.direct) {
@@ -382,14 +285,7 @@ RX_AVX2 void ShuffleRow16Avx2(uint8_t* d, const uint8_t* s, const std::vector<Sh
     if (group.two)
       v = _mm256_or_si256(v, _mm256_shuffle_epi8(Windows(s, group.windowB),
                                                  _mm256_load_si256(reinterpret_cast<const __m256i*>(group.maskB))));
-    __m256i* at = reinterpret_cast<__m256i*>(d + 2 * x);
-    if (k) {
-      __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
-      __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi16(lo, b), _mm256_cmpgt_epi16(b, hi));
-      _mm256_storeu_si256(at, _mm256_blendv_epi8(_mm256_loadu_si256(at), v, keep));
-    } else {
-      _mm256_storeu_si256(at, v);
-    }
+    avx2::StoreKeyed<uint16_t>(d + 2 * x, v, lanes, k != nullptr);
     x += 16;
   }
   GatherTail16(d + 2 * x, s, cols + x, w - x, k);
@@ -432,10 +328,7 @@ bool PlanPermutes16(const int32_t* cols, int w, std::vector<PermuteGroup>& plan)
 
 RX_AVX512 void PermuteRow16(uint8_t* d, const uint8_t* s, const std::vector<PermuteGroup>& plan, const int32_t* cols,
                             int w, const Key* k) {
-  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
-  const __m256i m = _mm256_set1_epi16(static_cast<short>(k ? k->mask : 0));
-  const __m256i lo = _mm256_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
-  const __m256i hi = _mm256_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
+  const avx2::KeyLanes<uint16_t> lanes = avx2::LanesOf<uint16_t>(k);
   int x = 0;
   for (const PermuteGroup& group : plan) {
     if (!group.direct) {
@@ -450,73 +343,13 @@ RX_AVX512 void PermuteRow16(uint8_t* d, const uint8_t* s, const std::vector<Perm
     __m256i v = _mm256_permutex2var_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)),
                                           _mm256_load_si256(reinterpret_cast<const __m256i*>(group.index)),
                                           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32)));
-    __m256i* out = reinterpret_cast<__m256i*>(d + 2 * x);
-    if (k) {
-      __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
-      __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi16(lo, b), _mm256_cmpgt_epi16(b, hi));
-      _mm256_storeu_si256(out, _mm256_blendv_epi8(_mm256_loadu_si256(out), v, keep));
-    } else {
-      _mm256_storeu_si256(out, v);
-    }
+    avx2::StoreKeyed<uint16_t>(d + 2 * x, v, lanes, k != nullptr);
     x += 16;
   }
   if (k)
     GatherRowKeyed<uint16_t>(d + 2 * x, s, cols + x, w - x, *k);
   else
     GatherRow<uint16_t>(d + 2 * x, s, cols + x, w - x);
-}
-
-// A 16-bit row mirrored: destination pixel x takes source pixel last - x,
-// sixteen (or eight) at a time.
-RX_AVX2 void ReversedRow16Avx2(uint8_t* d, const uint8_t* s, int32_t last, int w, const Key* k) {
-  const __m256i reverse = _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1, 14, 15, 12, 13, 10,
-                                           11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
-  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
-  const __m256i m = _mm256_set1_epi16(static_cast<short>(k ? k->mask : 0));
-  const __m256i lo = _mm256_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
-  const __m256i hi = _mm256_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
-  int x = 0;
-  for (; x + 16 <= w; x += 16) {
-    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 2 * (static_cast<ptrdiff_t>(last) - x - 15)));
-    v = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverse), 0x4E);
-    __m256i* at = reinterpret_cast<__m256i*>(d + 2 * x);
-    if (k) {
-      __m256i b = _mm256_xor_si256(_mm256_and_si256(v, m), bias);
-      __m256i keep = _mm256_or_si256(_mm256_cmpgt_epi16(lo, b), _mm256_cmpgt_epi16(b, hi));
-      _mm256_storeu_si256(at, _mm256_blendv_epi8(_mm256_loadu_si256(at), v, keep));
-    } else {
-      _mm256_storeu_si256(at, v);
-    }
-  }
-  for (; x < w; ++x) {
-    uint16_t v;
-    memcpy(&v, s + 2 * (static_cast<ptrdiff_t>(last) - x), 2);
-    if (!k || !k->Transparent(v)) memcpy(d + 2 * x, &v, 2);
-  }
-}
-
-void ReversedRow16(uint8_t* d, const uint8_t* s, int32_t last, int w, const Key* k) {
-  const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
-  const __m128i m = _mm_set1_epi16(static_cast<short>(k ? k->mask : 0));
-  const __m128i lo = _mm_set1_epi16(static_cast<short>(k ? (k->low ^ 0x8000) & 0xFFFF : 0));
-  const __m128i hi = _mm_set1_epi16(static_cast<short>(k ? (k->high ^ 0x8000) & 0xFFFF : 0));
-  int x = 0;
-  for (; x + 8 <= w; x += 8) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * (static_cast<ptrdiff_t>(last) - x - 7)));
-    v = _mm_shuffle_epi32(_mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0x1B), 0x1B), 0x4E);
-    uint8_t* at = d + 2 * x;
-    if (k) {
-      __m128i b = _mm_xor_si128(_mm_and_si128(v, m), bias);
-      Blend(at, v, _mm_or_si128(_mm_cmplt_epi16(b, lo), _mm_cmpgt_epi16(b, hi)));
-    } else {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
-    }
-  }
-  for (; x < w; ++x) {
-    uint16_t v;
-    memcpy(&v, s + 2 * (static_cast<ptrdiff_t>(last) - x), 2);
-    if (!k || !k->Transparent(v)) memcpy(d + 2 * x, &v, 2);
-  }
 }
 
 enum class ColumnShape { Any, Straight, Doubled, Reversed };
@@ -554,11 +387,11 @@ void FastFill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t v
     }
     switch (bytes) {
       case 2:
-        Avx2() ? FillRow16Avx2(p, perRow, static_cast<uint16_t>(value))
-               : FillRow16(p, perRow, static_cast<uint16_t>(value));
+        Avx2() ? avx2::FillRow<uint16_t>(p, perRow, static_cast<uint16_t>(value))
+               : sse2::FillRow<uint16_t>(p, perRow, static_cast<uint16_t>(value));
         break;
       case 3: FillRow24(p, perRow, value); break;
-      default: Avx2() ? FillRow32Avx2(p, perRow, value) : FillRow32(p, perRow, value); break;
+      default: Avx2() ? avx2::FillRow<uint32_t>(p, perRow, value) : sse2::FillRow<uint32_t>(p, perRow, value); break;
     }
   }
 }
@@ -611,7 +444,7 @@ void FastCopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdif
       continue;
     }
     if (shape == ColumnShape::Reversed && bytes == 2) {
-      Avx2() ? ReversedRow16Avx2(d, s, cols[0], w, kp) : ReversedRow16(d, s, cols[0], w, kp);
+      Avx2() ? avx2::ReversedRow16(d, s, cols[0], w, kp) : sse2::ReversedRow16(d, s, cols[0], w, kp);
       continue;
     }
     if (permuted) {
