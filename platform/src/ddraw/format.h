@@ -5,9 +5,12 @@
 
 #include <cstdint>
 
+#include "pixel/codec.h"
 #include "platform/ddraw.h"
 
 namespace platform::ddraw {
+
+using pixel::DefaultPaletteRgb;
 
 struct PixelFormat {
   int bits = 0;  // 8, 16, 24 or 32
@@ -35,29 +38,23 @@ struct PixelFormat {
 // Reads a caller's pixel format; false when surfaces cannot have it.
 bool ParsePixelFormat(const DDPIXELFORMAT& in, PixelFormat* out);
 
-// Colour conversion between raw pixels and 0x00RRGGBB. Channels narrower than 8
-// bits are widened by repeating their top bits (31 in 5 bits becomes 255).
+// Colour conversion between raw pixels of a surface's format and 0x00RRGGBB.
 class ColorCodec {
  public:
-  explicit ColorCodec(const PixelFormat& format);
+  explicit ColorCodec(const PixelFormat& format)
+      : palettized_(format.Palettized()), channels_(pixel::Channels::Of(format.red, format.green, format.blue)) {}
   // palette: 256 colours 0x00RRGGBB, for 8-bit formats.
-  uint32_t ToRgb(uint32_t pixel, const uint32_t* palette) const;
-  uint32_t FromRgb(uint32_t rgb) const;
+  uint32_t ToRgb(uint32_t pixel, const uint32_t* palette) const {
+    if (palettized_) return (palette ? palette : DefaultPaletteRgb())[pixel & 0xFF];
+    return channels_.ToRgb(pixel);
+  }
+  // 0 for 8-bit formats, whose colours a palette gives.
+  uint32_t FromRgb(uint32_t rgb) const { return palettized_ ? 0 : channels_.FromRgb(rgb); }
 
  private:
-  struct Channel {
-    uint32_t mask = 0;
-    int shift = 0;
-    int width = 0;
-  };
-  static uint32_t Widen(uint32_t value, int width);
-  PixelFormat format_;
-  Channel r_, g_, b_;
+  bool palettized_;
+  pixel::Channels channels_;
 };
-
-// The 256 colours an 8-bit display shows when no palette is attached: red in the
-// top three bits, green in the next three, blue in the low two.
-const uint32_t* DefaultPaletteRgb();
 
 // Reads and writes one pixel of 1 to 4 bytes, little-endian.
 inline uint32_t ReadPixel(const uint8_t* p, int bytes) {

@@ -599,13 +599,9 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
 }
 
 void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565) {
-  for (int x = 0; x < w; ++x) {
-    uint32_t p = static_cast<uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
-    uint32_t r = rgb565 ? (p >> 11) & 0x1F : (p >> 10) & 0x1F, b = p & 0x1F;
-    uint32_t g = rgb565 ? (p >> 5) & 0x3F : (p >> 5) & 0x1F;
-    uint32_t g8 = rgb565 ? ((g << 2) | (g >> 4)) : ((g << 3) | (g >> 2));
-    dst[x] = (((r << 3) | (r >> 2)) << 16) | (g8 << 8) | ((b << 3) | (b >> 2));
-  }
+  const PixelFormat format = rgb565 ? PixelFormat::Rgb565() : PixelFormat::Rgb555();
+  const auto channels = pixel::Channels::Of(format.red, format.green, format.blue);
+  for (int x = 0; x < w; ++x) dst[x] = channels.ToRgb(ReadPixel(src + 2 * x, 2));
 }
 
 }  // namespace reference

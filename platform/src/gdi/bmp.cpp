@@ -37,7 +37,7 @@ struct Mask {
   uint32_t Extract(uint32_t px) const {
     if (!mask) return 0;
     uint32_t v = (px & mask) >> shift;
-    if (contiguous) return ExpandChannel(v, bits);
+    if (contiguous) return pixel::WidenBits(v, bits);
     return static_cast<uint32_t>(static_cast<uint64_t>(v) * 255 / (mask >> shift));
   }
 };

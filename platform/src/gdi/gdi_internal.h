@@ -11,6 +11,7 @@
 
 #include "gdi/bmp.h"
 #include "gdi/surface_dc.h"
+#include "pixel/codec.h"
 #include "platform/wingdi.h"
 
 namespace platform::gdi {
@@ -44,11 +45,7 @@ void Register(HGDIOBJ handle, GdiObject* object);
 
 // The colour conversions of one pixel format. Masks come from the target; a
 // channel's position is its lowest set bit and its depth the number of bits set.
-struct Channel {
-  uint32_t mask = 0;
-  int shift = 0;
-  int bits = 0;
-};
+using Channel = pixel::Channel;
 struct Format {
   int bitCount = 32;
   Channel red, green, blue;
@@ -62,9 +59,6 @@ struct Format {
   // Each channel's 256 values already shifted into place: red, green, blue.
   std::array<uint32_t, 768> pack{};
 };
-
-// Expands an n-bit channel value to 8 bits by repeating its bits (31 -> 255).
-uint32_t ExpandChannel(uint32_t value, int bits);
 
 }  // namespace platform::gdi
 

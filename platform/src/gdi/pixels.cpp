@@ -7,37 +7,6 @@
 #include "gdi/gdi_internal.h"
 
 namespace platform::gdi {
-namespace {
-
-Channel ChannelOf(uint32_t mask) {
-  Channel c;
-  c.mask = mask;
-  if (mask == 0) return c;
-  c.shift = std::countr_zero(mask);
-  c.bits = std::popcount(mask);
-  return c;
-}
-
-uint32_t PackChannel(const Channel& c, uint32_t value8) {
-  if (c.bits == 0) return 0;
-  uint32_t v = c.bits <= 8 ? value8 >> (8 - c.bits) : value8 << (c.bits - 8);
-  return (v << c.shift) & c.mask;
-}
-
-}  // namespace
-
-uint32_t ExpandChannel(uint32_t value, int bits) {
-  if (bits <= 0) return 0;
-  if (bits >= 8) return (value >> (bits - 8)) & 0xFF;
-  uint32_t out = 0;
-  int pos = 8;
-  while (pos > 0) {
-    pos -= bits;
-    out |= pos >= 0 ? value << pos : value >> -pos;
-  }
-  return out & 0xFF;
-}
-
 Format Format::Of(const PixelTarget& target) {
   Format f;
   f.bitCount = target.bitCount;
@@ -49,31 +18,29 @@ Format Format::Of(const PixelTarget& target) {
       r = 0xFF0000, g = 0x00FF00, b = 0x0000FF;
     }
   }
-  f.red = ChannelOf(r);
-  f.green = ChannelOf(g);
-  f.blue = ChannelOf(b);
+  f.red = Channel::Of(r);
+  f.green = Channel::Of(g);
+  f.blue = Channel::Of(b);
   for (uint32_t v = 0; v < 256; ++v) {
-    f.pack[v] = PackChannel(f.red, v);
-    f.pack[256 + v] = PackChannel(f.green, v);
-    f.pack[512 + v] = PackChannel(f.blue, v);
+    f.pack[v] = f.red.Narrow(v);
+    f.pack[256 + v] = f.green.Narrow(v);
+    f.pack[512 + v] = f.blue.Narrow(v);
   }
   return f;
 }
 
 uint32_t Format::Unpack(uint32_t raw) const {
-  uint32_t r = ExpandChannel((raw & red.mask) >> red.shift, red.bits);
-  uint32_t g = ExpandChannel((raw & green.mask) >> green.shift, green.bits);
-  uint32_t b = ExpandChannel((raw & blue.mask) >> blue.shift, blue.bits);
-  return r << 16 | g << 8 | b;
+  return red.Widen(raw) << 16 | green.Widen(raw) << 8 | blue.Widen(raw);
 }
 
 const std::array<PALETTEENTRY, 256>& DefaultPalette() {
   static const std::array<PALETTEENTRY, 256> palette = [] {
     std::array<PALETTEENTRY, 256> p{};
+    const uint32_t* rgb = pixel::DefaultPaletteRgb();
     for (int i = 0; i < 256; ++i) {
-      p[i].peRed = static_cast<BYTE>(((i >> 5) & 7) * 255 / 7);
-      p[i].peGreen = static_cast<BYTE>(((i >> 2) & 7) * 255 / 7);
-      p[i].peBlue = static_cast<BYTE>((i & 3) * 255 / 3);
+      p[i].peRed = static_cast<BYTE>(rgb[i] >> 16);
+      p[i].peGreen = static_cast<BYTE>(rgb[i] >> 8);
+      p[i].peBlue = static_cast<BYTE>(rgb[i]);
     }
     return p;
   }();
