@@ -10,6 +10,7 @@
 
 #include "platform/headless.h"
 #include "platform/windows.h"
+#include "test_support.h"
 
 namespace sound_test {
 
@@ -66,13 +67,7 @@ inline std::vector<uint8_t> Sine16(size_t frames, double frequency, uint32_t rat
 }
 
 // A window the sound device can cooperate with.
-inline HWND MakeWindow() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.lpszClassName = "SoundTest";
-  RegisterClassA(&wc);
-  return CreateWindowExA(0, "SoundTest", "sound", WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
-}
+inline HWND MakeWindow() { return test_support::MakeWindow("SoundTest", WS_VISIBLE, 320, 240); }
 
 // One channel (0 left, 1 right) of the capture, -1..1.
 inline std::vector<float> Channel(int channel) {

@@ -56,10 +56,14 @@ class Surface {
   Surface(const Surface& source);
   Surface& operator=(const Surface&) = delete;
 
-  // Slot 0.
+  // The virtual functions keep this order, which may not change: programs
+  // built against the library, and classes they derive from Surface, call them
+  // by their place in the table (slot 0 the destructor, slots 1 to 10 the draw
+  // operations). New ones go after the last; ReservedDraw holds slot 10 so that
+  // the slot stays taken, does nothing and returns DD_OK.
   virtual ~Surface();
 
-  // Slots 1 to 10: the draw operations. Each returns the DirectDraw result.
+  // The draw operations. Each returns the DirectDraw result.
   virtual HRESULT Draw(Surface* destination);
   virtual HRESULT DrawFast(int32_t x, int32_t y, Surface* destination);
   virtual HRESULT DrawFastKeyed(int32_t x, int32_t y, Surface* destination);

@@ -134,46 +134,49 @@ TEST_F(Rules, TopPointNeedsTheWholeBallOutBottomPointOnlyTheLowerEdge) {
   EXPECT_EQ(ball->y, 304);
 }
 
-TEST_F(Rules, PlayerPaddleHitAnglesAtCentreAndEnds) {
-  playerPaddle->x = 360;
-  // Lower edge of the ball on the paddle's top (y + 25 = 530).
-  MoveFrom(360 + 40 - 12, 505, 90);
-  EXPECT_EQ(ball->angle, -90.0);  // straight up; 270 after the next range step
-  ASSERT_EQ(played.size(), 1u);
-  EXPECT_EQ(played[0], GameSound::Paddle);
-  EXPECT_EQ(ball->dy, -4);
-
-  MoveFrom(360 - 25, 505, 90);  // right edge touching the left end: offset -53
-  EXPECT_EQ(ball->angle, -162.0);
-  MoveFrom(360 + 80, 505, 90);  // left edge at the right end: offset 52
-  EXPECT_EQ(ball->angle, -19.0);
-
-  played.clear();
-  MoveFrom(360 - 26, 505, 90);  // just past either end: no hit
-  MoveFrom(360 + 81, 505, 90);
-  MoveFrom(388, 504, 90);      // lower edge one pixel above the paddle
-  MoveFrom(388, 505 + 6, 90);  // lower edge beyond the paddle's top + speed
-  EXPECT_TRUE(played.empty());
-  MoveFrom(388, 505 + 5, 90);  // still inside the band at speed 5
-  EXPECT_EQ(played.size(), 1u);
-}
-
-TEST_F(Rules, ComputerPaddleHitAnglesAtCentreAndEnds) {
-  computerPaddle->x = 360;
-  // Top of the ball within the paddle's band: 65 - speed <= y <= 65.
-  MoveFrom(388, 62, 270);
-  EXPECT_EQ(ball->angle, 90.0);
-  ASSERT_EQ(played.size(), 1u);
-  EXPECT_EQ(played[0], GameSound::Paddle);
-  MoveFrom(335, 65, 270);
-  EXPECT_EQ(ball->angle, 162.0);
-  MoveFrom(440, 60, 270);
-  EXPECT_EQ(ball->angle, 19.0);
-
-  played.clear();
-  MoveFrom(388, 66, 270);
-  MoveFrom(388, 59, 270);
-  EXPECT_TRUE(played.empty());
+// Both paddles at x = 360: the ball leaves the centre straight back and the
+// ends 72 degrees off it; past either end, or outside the band between the
+// paddle's face and one step of the ball beyond it, it is not hit. The
+// computer's paddle is the player's seen in a mirror.
+TEST_F(Rules, PaddleHitAnglesAtCentreAndEnds) {
+  struct Case {
+    int32_t x, y;
+    double heading;
+    bool hit;
+    double angle;  // when hit
+    const char* what;
+  };
+  const Case cases[] = {
+      // The player's paddle: the ball's lower edge (y + 25) on its top at 530.
+      {388, 505, 90, true, -90, "centre: straight up (270 after the next range step)"},
+      {335, 505, 90, true, -162, "right edge touching the left end: offset -53"},
+      {440, 505, 90, true, -19, "left edge at the right end: offset 52"},
+      {334, 505, 90, false, 0, "just past the left end"},
+      {441, 505, 90, false, 0, "just past the right end"},
+      {388, 504, 90, false, 0, "lower edge one pixel above the paddle"},
+      {388, 505 + 6, 90, false, 0, "lower edge beyond the paddle's top + speed"},
+      {388, 505 + 5, 90, true, -90, "still inside the band at speed 5"},
+      // The computer's paddle: the top of the ball within 65 - speed <= y <= 65.
+      {388, 62, 270, true, 90, "centre: straight down"},
+      {335, 65, 270, true, 162, "left end"},
+      {440, 60, 270, true, 19, "right end"},
+      {388, 66, 270, false, 0, "below the band"},
+      {388, 59, 270, false, 0, "above the band"},
+  };
+  for (const Case& c : cases) {
+    playerPaddle->x = computerPaddle->x = 360;
+    played.clear();
+    MoveFrom(c.x, c.y, c.heading);
+    if (!c.hit) {
+      EXPECT_TRUE(played.empty()) << c.what;
+      continue;
+    }
+    EXPECT_EQ(ball->angle, c.angle) << c.what;
+    ASSERT_EQ(played.size(), 1u) << c.what;
+    EXPECT_EQ(played[0], GameSound::Paddle) << c.what;
+  }
+  MoveFrom(388, 505, 90);
+  EXPECT_EQ(ball->dy, -4);  // the step after the hit goes up
 }
 
 TEST_F(Rules, BallStillInsideTheBandIsHitAgainFromItsNewPlace) {

@@ -14,21 +14,17 @@
 #include "media/surface.h"
 #include "platform/headless.h"
 #include "platform/windows.h"
+#include "test_support.h"
 
 namespace surface_test {
 
 namespace headless = platform::headless;
 
 inline HWND MakeWindow() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.lpszClassName = "SurfaceTest";
-  RegisterClassA(&wc);
-  return CreateWindowExA(0, "SurfaceTest", "surface test", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr,
-                         nullptr, nullptr, nullptr);
+  return test_support::MakeWindow("SurfaceTest", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 320, 240);
 }
 
-inline int BytesOf(int depth) { return depth == 8 ? 1 : depth == 24 ? 3 : depth == 32 ? 4 : 2; }
+using test_support::BytesOf;
 
 class SurfaceTest : public ::testing::Test {
  protected:
@@ -73,37 +69,7 @@ inline bool MakeWithFormat(Surface& s, Screen* owner, int w, int h, const DDPIXE
   return AnalysePixelFormat(s.ddSurface, &s.PixelFormatInfo);
 }
 
-// The RGB pixel format of a format code: 8 (palette), 15 (5-5-5), 16 (5-6-5),
-// 24 or 32 (8-8-8).
-inline DDPIXELFORMAT FormatOfDepth(int depth) {
-  DDPIXELFORMAT f{};
-  f.dwSize = sizeof f;
-  f.dwFlags = depth == 8 ? DDPF_PALETTEINDEXED8 | DDPF_RGB : DDPF_RGB;
-  switch (depth) {
-    case 8:
-      f.dwRGBBitCount = 8;
-      break;
-    case 15:
-      f.dwRGBBitCount = 16;
-      f.dwRBitMask = 0x7C00;
-      f.dwGBitMask = 0x03E0;
-      f.dwBBitMask = 0x001F;
-      break;
-    case 16:
-      f.dwRGBBitCount = 16;
-      f.dwRBitMask = 0xF800;
-      f.dwGBitMask = 0x07E0;
-      f.dwBBitMask = 0x001F;
-      break;
-    default:
-      f.dwRGBBitCount = static_cast<DWORD>(depth);
-      f.dwRBitMask = 0xFF0000;
-      f.dwGBitMask = 0x00FF00;
-      f.dwBBitMask = 0x0000FF;
-      break;
-  }
-  return f;
-}
+using test_support::FormatOfDepth;
 
 inline DDPIXELFORMAT Rgb555() { return FormatOfDepth(15); }
 

@@ -11,38 +11,14 @@
 #include "platform/ddraw.h"
 #include "platform/headless.h"
 #include "platform/windows.h"
+#include "test_support.h"
 
 namespace ddtest {
 
 inline LRESULT Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 
-// A pixel format by depth: 8 (palettized), 15 (5-5-5), 16 (5-6-5), 24, 32.
-inline DDPIXELFORMAT Format(int depth) {
-  DDPIXELFORMAT f{};
-  f.dwSize = sizeof(f);
-  f.dwFlags = DDPF_RGB;
-  switch (depth) {
-    case 8:
-      f.dwFlags |= DDPF_PALETTEINDEXED8;
-      f.dwRGBBitCount = 8;
-      break;
-    case 15:
-      f.dwRGBBitCount = 16;
-      f.dwRBitMask = 0x7C00, f.dwGBitMask = 0x03E0, f.dwBBitMask = 0x001F;
-      break;
-    case 16:
-      f.dwRGBBitCount = 16;
-      f.dwRBitMask = 0xF800, f.dwGBitMask = 0x07E0, f.dwBBitMask = 0x001F;
-      break;
-    default:
-      f.dwRGBBitCount = static_cast<DWORD>(depth);
-      f.dwRBitMask = 0xFF0000, f.dwGBitMask = 0xFF00, f.dwBBitMask = 0xFF;
-      break;
-  }
-  return f;
-}
-
-inline int BytesOf(int depth) { return depth == 15 ? 2 : depth / 8; }
+using test_support::BytesOf;
+inline DDPIXELFORMAT Format(int depth) { return test_support::FormatOfDepth(depth); }
 
 class DDrawTest : public ::testing::Test {
  protected:
