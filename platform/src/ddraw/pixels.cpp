@@ -598,10 +598,20 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
     }
 }
 
-void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565) {
-  const PixelFormat format = rgb565 ? PixelFormat::Rgb565() : PixelFormat::Rgb555();
-  const auto channels = pixel::Channels::Of(format.red, format.green, format.blue);
+namespace {
+// With the masks known when compiling, each channel's widening is a few shifts.
+template <uint32_t kRed, uint32_t kGreen, uint32_t kBlue>
+void RowWithMasksToRgb(const uint8_t* src, uint32_t* dst, int w) {
+  constexpr pixel::Channels channels = pixel::Channels::Of(kRed, kGreen, kBlue);
   for (int x = 0; x < w; ++x) dst[x] = channels.ToRgb(ReadPixel(src + 2 * x, 2));
+}
+}  // namespace
+
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565) {
+  if (rgb565)
+    RowWithMasksToRgb<0xF800, 0x07E0, 0x001F>(src, dst, w);
+  else
+    RowWithMasksToRgb<0x7C00, 0x03E0, 0x001F>(src, dst, w);
 }
 
 }  // namespace reference

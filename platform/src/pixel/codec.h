@@ -11,9 +11,13 @@
 
 namespace platform::pixel {
 
+// Inlined everywhere: with a channel known when compiling, the widening folds
+// to a few shifts, and the per-pixel loops of the plain paths rely on that.
+#define RX_PIXEL_INLINE [[gnu::always_inline]] constexpr
+
 // An n-bit channel value widened to 8 bits by repeating its bits; values of 8
 // bits or more keep their top 8.
-constexpr uint32_t WidenBits(uint32_t value, int bits) {
+RX_PIXEL_INLINE uint32_t WidenBits(uint32_t value, int bits) {
   if (bits <= 0) return 0;
   if (bits >= 8) return (value >> (bits - 8)) & 0xFF;
   uint32_t out = 0;
@@ -40,9 +44,9 @@ struct Channel {
     return c;
   }
   // The channel of a raw pixel as an 8-bit value.
-  constexpr uint32_t Widen(uint32_t pixel) const { return WidenBits((pixel & mask) >> shift, bits); }
+  RX_PIXEL_INLINE uint32_t Widen(uint32_t pixel) const { return WidenBits((pixel & mask) >> shift, bits); }
   // An 8-bit value in the channel's place in a raw pixel.
-  constexpr uint32_t Narrow(uint32_t value8) const {
+  RX_PIXEL_INLINE uint32_t Narrow(uint32_t value8) const {
     if (bits == 0) return 0;
     uint32_t v = bits <= 8 ? (value8 & 0xFF) >> (8 - bits) : (value8 & 0xFF) << (bits - 8);
     return (v << shift) & mask;
@@ -57,11 +61,11 @@ struct Channels {
     return {Channel::Of(redMask), Channel::Of(greenMask), Channel::Of(blueMask)};
   }
   // 0x00RRGGBB of a raw pixel.
-  constexpr uint32_t ToRgb(uint32_t pixel) const {
+  RX_PIXEL_INLINE uint32_t ToRgb(uint32_t pixel) const {
     return red.Widen(pixel) << 16 | green.Widen(pixel) << 8 | blue.Widen(pixel);
   }
   // The raw pixel of 0x??RRGGBB.
-  constexpr uint32_t FromRgb(uint32_t rgb) const {
+  RX_PIXEL_INLINE uint32_t FromRgb(uint32_t rgb) const {
     return red.Narrow(rgb >> 16) | green.Narrow(rgb >> 8) | blue.Narrow(rgb);
   }
 };
@@ -72,3 +76,5 @@ struct Channels {
 const uint32_t* DefaultPaletteRgb();
 
 }  // namespace platform::pixel
+
+#undef RX_PIXEL_INLINE

@@ -14,6 +14,7 @@ mergeInto(LibraryManager.library, {
     lastX: null, lastY: null,
     touch: null,
     image: null,
+    imageAt: 0,  // where in memory the image is a view of
     ctx: null,
     audio: null,
     dialogOpen: false,
@@ -306,13 +307,20 @@ mergeInto(LibraryManager.library, {
   rallex_web_present__deps: ['$RW'],
   rallex_web_present: function(rgba, width, height) {
     var c = Module['canvas'];
-    if (c.width !== width || c.height !== height || !RW.image) {
+    if (c.width !== width || c.height !== height) {
       c.width = width; c.height = height;
-      RW.image = RW.ctx.createImageData(width, height);
       RW.fit();
     }
-    RW.image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
-    RW.ctx.putImageData(RW.image, 0, 0);
+    // The image is a view of the program's memory, so nothing is copied on
+    // the way; it is made again when the picture moves, changes size or the
+    // memory grows (which replaces the buffer the view was of).
+    var img = RW.image;
+    if (!img || RW.imageAt !== rgba || img.width !== width || img.height !== height ||
+        img.data.buffer !== HEAPU8.buffer) {
+      RW.image = img = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
+      RW.imageAt = rgba;
+    }
+    RW.ctx.putImageData(img, 0, 0);
     RW.frames++;
     RW.hook('frame', RW.frames);
   },

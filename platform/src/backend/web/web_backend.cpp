@@ -25,7 +25,7 @@ int rallex_web_next_event(int32_t* out);                 // fills kEventInts val
 int rallex_web_message_box(const char* text, const char* caption, int yesNo);  // async
 void rallex_web_set_title(const char* title);
 void rallex_web_set_icon(const uint32_t* argb, int width, int height);
-void rallex_web_present(const uint8_t* rgba, int width, int height);
+void rallex_web_present(const uint32_t* rgba, int width, int height);
 void rallex_web_relative_mouse(int on);
 void rallex_web_cursor_visible(int on);
 int rallex_web_has_focus();
@@ -65,7 +65,7 @@ struct State {
   bool virtualClock = false;
   double virtualNow = 0;
   double sinceYield = 0;  // virtual milliseconds since the browser last had its turn
-  std::vector<uint8_t> rgba;
+  std::vector<uint32_t> rgba;  // the picture in the canvas's byte order
   backend::AudioCallback audio = nullptr;
   void* audioUser = nullptr;
 };
@@ -200,17 +200,16 @@ class WebBackend final : public backend::Backend {
 
   void Present(backend::WindowId id, const backend::Frame& frame) override {
     if (id != S().window || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
-    std::vector<uint8_t>& rgba = S().rgba;
-    rgba.resize(static_cast<size_t>(frame.width) * frame.height * 4);
-    uint8_t* out = rgba.data();
+    // The canvas takes bytes R, G, B, A: on this little-endian machine one
+    // word 0xAABBGGRR a pixel, written a word at a time.
+    std::vector<uint32_t>& rgba = S().rgba;
+    rgba.resize(static_cast<size_t>(frame.width) * frame.height);
+    uint32_t* out = rgba.data();
     for (int y = 0; y < frame.height; ++y) {
       const uint32_t* row = frame.pixels + static_cast<ptrdiff_t>(y) * frame.pitchPixels;
       for (int x = 0; x < frame.width; ++x) {
         uint32_t p = row[x];
-        *out++ = static_cast<uint8_t>(p >> 16);
-        *out++ = static_cast<uint8_t>(p >> 8);
-        *out++ = static_cast<uint8_t>(p);
-        *out++ = 0xFF;
+        *out++ = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
       }
     }
     rallex_web_present(rgba.data(), frame.width, frame.height);
