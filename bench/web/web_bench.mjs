@@ -46,17 +46,24 @@ try {
   row('load to first frame (ms)', Math.round(s0.firstFrameAt - s0.loadedAt), 'target < 2500');
   const metric = async () => Object.fromEntries((await cdp.send('Performance.getMetrics')).metrics.map(m => [m.name, m.value]));
   const m0 = await metric();
-  const counts = () => page.evaluate(() => [performance.now(), window.rallexStatus.frames, window.rallexStatus.pausedMs]);
+  const counts = () => page.evaluate(() => [performance.now(), window.rallexStatus.frames, window.rallexStatus.pausedMs,
+                                             !!window.rallexStatus.ended]);
   const [, f0, p0] = await counts();
   const t0 = Date.now();
   // The frame rate second by second. The game stands still for a second after
   // each point: a second in which a pause began, and the two after it (the
   // pause runs into them), are not seconds of play.
   const rates = [];
-  let last = await counts(), sincePause = 3;
+  // The computer wins a game left alone in about a minute; the seconds after
+  // its end are not play either.
+  let last = await counts(), sincePause = 3, endedAfter = null;
   for (let i = 0; i < seconds; i++) {
     await page.waitForTimeout(1000);
     const now = await counts();
+    if (now[3]) {
+      endedAfter = i + 1;
+      break;
+    }
     sincePause = now[2] !== last[2] ? 0 : sincePause + 1;
     if (sincePause >= 3) rates.push((now[1] - last[1]) * 1000 / (now[0] - last[0]));
     last = now;
@@ -70,6 +77,7 @@ try {
   row(`frames a second of play (median of ${rates.length} s)`, at(0.5), 'target 60');
   row('  lowest and highest second', `${at(0)} ${at(0.999)}`);
   row('  seconds paused after points', ((p1 - p0) / 1000).toFixed(1));
+  if (endedAfter !== null) row('  the game ended after (s)', endedAfter);
   const busy = (m1.TaskDuration - m0.TaskDuration) / wall;
   row('main thread busy (% of one core)', (busy * 100).toFixed(1), 'target < 25');
   row('main thread a frame (ms)', ((m1.TaskDuration - m0.TaskDuration) * 1000 / Math.max(1, frames)).toFixed(2));
