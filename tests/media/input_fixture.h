@@ -8,6 +8,7 @@
 
 #include "media/input.h"
 #include "platform/headless.h"
+#include "test_support.h"
 
 namespace hl = platform::headless;
 
@@ -16,12 +17,7 @@ class InputTest : public ::testing::Test {
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) { return 0; }
   void SetUp() override {
     hl::Reset();
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = "InputTest";
-    RegisterClassA(&wc);
-    window = CreateWindowExA(0, "InputTest", "t", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr, nullptr,
-                             nullptr);
+    window = test_support::MakeWindow("InputTest", WS_OVERLAPPEDWINDOW, 320, 240, Proc);
   }
   void TearDown() override {
     input.reset();
