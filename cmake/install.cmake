@@ -68,7 +68,8 @@ install(FILES "${PROJECT_BINARY_DIR}/dist/${RALLEX_APPID}.metainfo.xml"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo" COMPONENT game)
 
 # --- the media layer as a library ---------------------------------------------
-install(TARGETS media platform platform_sdl platform_headless platform_testing platform_main
+set(RALLEX_INSTALLED_LIBRARIES media platform platform_sdl platform_headless platform_testing platform_main)
+install(TARGETS ${RALLEX_INSTALLED_LIBRARIES}
         EXPORT RallexTargets
         ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT dev
         OBJECTS DESTINATION "${CMAKE_INSTALL_LIBDIR}/rallex" COMPONENT dev)
@@ -164,4 +165,9 @@ foreach(name changelog rallex.6)
 endforeach()
 install(FILES "${PROJECT_BINARY_DIR}/dist/rallex.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6" COMPONENT game)
 add_custom_target(rallex_docs ALL DEPENDS ${RALLEX_DOCS})
+# Everything the install above takes from the build, and nothing else:
+# scripts/package builds this one target, so that the list cannot drift from
+# the install's.
+add_custom_target(rallex_installed)
+add_dependencies(rallex_installed rallex rallex_docs platform_sdl_archive ${RALLEX_INSTALLED_LIBRARIES})
 include(CPack)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The Debian packages: scripts/package builds them from this build (lintian
+# The Debian packages: scripts/package builds them from this build, or in an
+# empty one (RALLEX_BUILD_DIR; scripts/test does that) from nothing (lintian
 # may find no error). The game's: dpkg-deb shows its files with the right
 # modes and the library dependencies of its program, and nothing of music
 # (the game plays none); unpacked into a temporary root, the game starts from
