@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "backend/presentation/presentation.h"
+#include "presentation/geometry.h"
 
 namespace {
 

@@ -9,7 +9,7 @@ cxx=aarch64-linux-gnu-g++
 command -v "$cxx" >/dev/null || { echo "arm64_compile: $cxx missing (scripts/deps installs it)"; exit 1; }
 failed=0
 count=0
-for f in "$root"/platform/src/{user,kernel,gdi,ddraw,dinput,dsound,winmm,cpu,pixel,backend/presentation,backend/headless,testing}/*.cpp \
+for f in "$root"/platform/src/{user,kernel,gdi,ddraw,dinput,dsound,winmm,cpu,pixel,presentation,backend/headless,testing}/*.cpp \
          "$root"/src/media/*.cpp; do
   count=$((count + 1))
   if ! "$cxx" -std=c++20 -fsyntax-only -Wall -Wextra -Werror -I"$root/platform/src" -I"$root/platform/include" \

@@ -11,7 +11,7 @@
 #endif
 
 #include "platform/windows.h"
-#include "backend/presentation/presentation.h"
+#include "presentation/settings.h"
 
 #ifndef RALLEX_VERSION
 #define RALLEX_VERSION "unknown"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "backend/backend.h"
-#include "backend/presentation/presentation.h"
+#include "presentation/settings.h"
 
 namespace platform::sdl {
 
