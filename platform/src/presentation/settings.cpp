@@ -81,6 +81,12 @@ bool Pair(std::string_view text, char separator, long lo, long hi, int& a, int& 
 
 constexpr long kMaxCoordinate = 1 << 20;
 
+// The settings a line of the file or RALLEX_DISPLAY_OPTIONS may hold.
+constexpr const char* kSettingNames = "window, fullscreen, scale=, filter=, monitor=, position=, size=";
+bool IsValueSetting(std::string_view name) {
+  return name == "scale" || name == "filter" || name == "monitor" || name == "position" || name == "size";
+}
+
 // One of the named choices into field; the problem (naming the choices and
 // the value kept) when value is none of them.
 template <typename E, size_t N>
@@ -90,7 +96,7 @@ std::string ApplyChoice(const Name (&names)[N], const char* what, std::string_vi
     field = static_cast<E>(v);
     return {};
   }
-  return "unknown " + std::string(what) + " \"" + std::string(value) + "\" (choices: " + Choices(names) +
+  return "unknown " + std::string(what) + " \"" + Printable(value) + "\" (choices: " + Choices(names) +
          "); keeping " + NameOf(names, static_cast<int>(field));
 }
 
@@ -105,8 +111,7 @@ std::string ApplyOption(Settings& s, std::string_view name, std::string_view val
       s.monitor = v;
       return {};
     }
-    return "the monitor \"" + std::string(value) + "\" is not a number from 0; keeping " +
-           std::to_string(s.monitor);
+    return "the monitor \"" + Printable(value) + "\" is not a number from 0; keeping " + std::to_string(s.monitor);
   }
   if (name == "position") {
     if (Pair(value, ',', -kMaxCoordinate, kMaxCoordinate, v, w)) {
@@ -114,43 +119,107 @@ std::string ApplyOption(Settings& s, std::string_view name, std::string_view val
       s.window.y = w;
       return {};
     }
-    return "the position \"" + std::string(value) + "\" is not X,Y; ignored";
+    return "the position \"" + Printable(value) + "\" is not X,Y; ignored";
   }
-  if (name == "size") {
-    if (Pair(value, 'x', 1, kMaxCoordinate, v, w)) {
-      s.window.w = v;
-      s.window.h = w;
-      return {};
+  if (Pair(value, 'x', 1, kMaxCoordinate, v, w)) {  // size
+    s.window.w = v;
+    s.window.h = w;
+    return {};
+  }
+  return "the size \"" + Printable(value) + "\" is not WIDTHxHEIGHT; ignored";
+}
+
+// Why a line of settings words cannot be read, or empty when it can: a byte
+// that is not printable text, or a word that is neither window, fullscreen
+// nor NAME=VALUE with a known name. A comment (from '#') is not read.
+std::string Damage(std::string_view line) {
+  line = line.substr(0, line.find('#'));
+  for (char c : line)
+    if ((c < ' ' || c > '~') && c != '\t' && c != '\r') return "a character that is not printable text";
+  size_t at = 0;
+  while ((at = line.find_first_not_of(" \t\r", at)) != std::string_view::npos) {
+    size_t end = line.find_first_of(" \t\r", at);
+    std::string_view word = line.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+    at = end;
+    if (word == "window" || word == "fullscreen") continue;
+    size_t eq = word.find('=');
+    if (eq != std::string_view::npos && IsValueSetting(word.substr(0, eq))) continue;
+    std::string name(eq == std::string_view::npos ? word : word.substr(0, eq + 1));
+    return "unknown setting \"" + Printable(name) + "\" (settings: " + kSettingNames + ")";
+  }
+  return {};
+}
+
+// A line that Damage() passed: its words in order. A bad value is a problem
+// of its own and leaves the setting as it was.
+void ApplyLine(Settings& settings, std::string_view line, std::vector<std::string>& badValues) {
+  std::istringstream words{std::string(line.substr(0, line.find('#')))};
+  std::string word;
+  while (words >> word) {
+    if (word == "window") {
+      settings.shown = Shown::Window;
+    } else if (word == "fullscreen") {
+      settings.shown = Shown::FullScreen;
+    } else {
+      size_t eq = word.find('=');
+      std::string problem = ApplyOption(settings, std::string_view(word).substr(0, eq),
+                                        std::string_view(word).substr(eq + 1));
+      if (!problem.empty()) badValues.push_back(problem);
     }
-    return "the size \"" + std::string(value) + "\" is not WIDTHxHEIGHT; ignored";
   }
-  return "unknown setting \"" + std::string(name) + "\" (choices: window, fullscreen, scale=, filter=, monitor=)";
 }
 
 }  // namespace
 
+std::string Printable(std::string_view text, size_t longest) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto c = static_cast<unsigned char>(text[i]);
+    std::string one;
+    if (c == '\\' || c == '"') {
+      one = {'\\', static_cast<char>(c)};
+    } else if (c >= ' ' && c <= '~') {
+      one = std::string(1, static_cast<char>(c));
+    } else if (c == '\t' || c == '\n' || c == '\r' || c == 0x1b) {
+      one = c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\e";
+    } else {
+      // Other control characters and every byte above ASCII, whose C1 range
+      // some terminals also obey.
+      one = {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+    }
+    if (shown.size() + one.size() > longest) return shown + "...";
+    shown += one;
+  }
+  return shown;
+}
+
 void ApplyWords(Settings& settings, std::string_view text, const std::string& source,
                 std::vector<std::string>& problems) {
-  std::istringstream in{std::string(text)};
-  std::string line;
-  while (std::getline(in, line)) {
-    line = line.substr(0, line.find('#'));
-    std::istringstream words(line);
-    std::string word;
-    while (words >> word) {
-      std::string problem;
-      if (word == "window") {
-        settings.shown = Shown::Window;
-      } else if (word == "fullscreen") {
-        settings.shown = Shown::FullScreen;
-      } else if (size_t eq = word.find('='); eq != std::string::npos) {
-        problem = ApplyOption(settings, std::string_view(word).substr(0, eq), std::string_view(word).substr(eq + 1));
-      } else {
-        problem = "unknown setting \"" + word + "\" (choices: window, fullscreen, scale=, filter=, monitor=)";
+  size_t damaged = 0;
+  std::string firstDamaged, firstReason;
+  std::vector<std::string> badValues;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    std::string_view line = text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+    at = end == std::string_view::npos ? text.size() : end + 1;
+    if (std::string reason = Damage(line); !reason.empty()) {
+      if (damaged++ == 0) {
+        firstDamaged = Printable(line);
+        firstReason = reason;
       }
-      if (!problem.empty()) problems.push_back(source + ": " + problem);
+      continue;
     }
+    ApplyLine(settings, line, badValues);
   }
+  const std::string where = Printable(source, std::string::npos);
+  for (const std::string& problem : badValues) problems.push_back(where + ": " + problem);
+  if (damaged == 1)
+    problems.push_back(where + ": \"" + firstDamaged + "\" ignored: " + firstReason);
+  else if (damaged > 1)
+    problems.push_back(where + ": " + std::to_string(damaged) + " lines ignored, the first \"" + firstDamaged +
+                       "\": " + firstReason);
 }
 
 std::string Words(const Settings& s) {
@@ -189,7 +258,9 @@ CommandLine ApplyArguments(Settings& settings, int argc, char** argv, std::vecto
     }
     if (name == "scale" || name == "filter" || name == "monitor") {
       if (!hasValue) {
-        if (i + 1 >= argc) {
+        // A word that looks like an option is the next option, never this
+        // one's value: "--scale --window" is a missing value and a window.
+        if (i + 1 >= argc || std::string_view(argv[i + 1]).rfind("--", 0) == 0) {
           problems.push_back("--" + std::string(name) + " needs a value");
           continue;
         }
@@ -199,7 +270,7 @@ CommandLine ApplyArguments(Settings& settings, int argc, char** argv, std::vecto
       if (!problem.empty()) problems.push_back("--" + std::string(name) + ": " + problem);
       continue;
     }
-    problems.push_back("unknown option \"" + std::string(arg) +
+    problems.push_back("unknown option \"" + Printable(arg) +
                        "\" (options: --window, --fullscreen, --scale, --filter, --monitor, --help, --version)");
   }
   return result;
@@ -218,27 +289,30 @@ std::string SettingsPath(const std::string& program) {
   return base + "/rallex/" + program + ".conf";
 }
 
-void Load(Settings& settings, const std::string& path, std::vector<std::string>& problems) {
-  if (path.empty()) return;
+bool Load(Settings& settings, const std::string& path, std::vector<std::string>& problems) {
+  if (path.empty()) return true;
+  const std::string shownPath = Printable(path, std::string::npos);
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    if (errno != ENOENT) problems.push_back("cannot read " + path + ": " + strerror(errno));
-    return;
+    if (errno == ENOENT) return true;
+    problems.push_back("cannot read " + shownPath + ": " + strerror(errno));
+    return false;
   }
   // Settings are a few lines; anything longer is not a settings file.
   constexpr size_t kLongest = 4096;
   std::string text(kLongest + 1, '\0');
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
   if (in.bad()) {
-    problems.push_back("cannot read " + path);
-    return;
+    problems.push_back("cannot read " + shownPath);
+    return false;
   }
   text.resize(static_cast<size_t>(in.gcount()));
   if (text.size() > kLongest) {
-    problems.push_back(path + " is too long for a settings file; ignored");
-    return;
+    problems.push_back(shownPath + " is too long for a settings file; ignored");
+    return true;
   }
   ApplyWords(settings, text, path, problems);
+  return true;
 }
 
 namespace {
@@ -259,7 +333,7 @@ bool Save(const Settings& settings, const std::string& path, std::string& proble
   }
   std::string dir = path.substr(0, path.rfind('/'));
   if (!MakeDirectories(dir)) {
-    problem = "cannot make " + dir + ": " + strerror(errno);
+    problem = "cannot make " + Printable(dir, std::string::npos) + ": " + strerror(errno);
     return false;
   }
   std::string temporary = path + ".new" + std::to_string(getpid());
@@ -272,7 +346,7 @@ bool Save(const Settings& settings, const std::string& path, std::string& proble
   if (ok && rename(temporary.c_str(), path.c_str()) == 0) return true;
   if (ok) error = errno;
   unlink(temporary.c_str());
-  problem = "cannot write " + path + ": " + strerror(error);
+  problem = "cannot write " + Printable(path, std::string::npos) + ": " + strerror(error);
   return false;
 }
 
@@ -281,31 +355,62 @@ std::string& ProgramName() {
   static std::string name = "rallex";
   return name;
 }
+// Whether the player has heard that the settings file cannot be used, once
+// is enough.
+bool& SaidSettingsFileFails() {
+  static bool said = false;
+  return said;
+}
+// What the settings file holds, and the settings as last remembered (or as
+// chosen at the start): the command line and the environment are for one
+// run, so only what changed since goes into the file.
+Settings& InFile() {
+  static Settings settings;
+  return settings;
+}
+Settings& Remembered() {
+  static Settings settings;
+  return settings;
+}
 }  // namespace
 
 CommandLine Choose(const std::string& program, int argc, char** argv) {
   ProgramName() = program;
   Settings s;
   std::vector<std::string> problems;
-  Load(s, SettingsPath(program), problems);
+  // A file that cannot be read (XDG_CONFIG_HOME naming a file, say) cannot
+  // be written either: its one line now stands for both.
+  SaidSettingsFileFails() = !Load(s, SettingsPath(program), problems);
+  InFile() = s;
   if (const char* env = getenv("RALLEX_DISPLAY_OPTIONS")) ApplyWords(s, env, "RALLEX_DISPLAY_OPTIONS", problems);
   CommandLine line = ApplyArguments(s, argc, argv, problems);
-  for (const std::string& p : problems) fprintf(stderr, "%s: %s\n", program.c_str(), p.c_str());
-  Current() = s;
+  const std::string name = Printable(program, std::string::npos);
+  for (const std::string& p : problems) fprintf(stderr, "%s: %s\n", name.c_str(), p.c_str());
+  Current() = Remembered() = s;
   return line;
 }
 
 void Remember() {
-  static bool complained = false;
+  const Settings& now = Current();
+  const Settings& before = Remembered();
+  Settings file = InFile();
+  if (now.shown != before.shown) file.shown = now.shown;
+  if (now.scaling != before.scaling) file.scaling = now.scaling;
+  if (now.filter != before.filter) file.filter = now.filter;
+  if (now.monitor != before.monitor) file.monitor = now.monitor;
+  if (!(now.window == before.window)) file.window = now.window;
   std::string problem;
-  if (!Save(Current(), SettingsPath(ProgramName()), problem) && !complained) {
-    complained = true;
-    fprintf(stderr, "%s: %s\n", ProgramName().c_str(), problem.c_str());
+  if (Save(file, SettingsPath(ProgramName()), problem)) {
+    InFile() = file;
+    Remembered() = now;
+  } else if (!SaidSettingsFileFails()) {
+    SaidSettingsFileFails() = true;
+    fprintf(stderr, "%s: %s\n", Printable(ProgramName(), std::string::npos).c_str(), problem.c_str());
   }
 }
 
 std::string Usage(const std::string& program) {
-  return "Usage: " + program +
+  return "Usage: " + Printable(program, std::string::npos) +
          " [OPTION]...\n"
          "How the program's full-screen picture is shown:\n"
          "  --window            in a resizable window\n"
@@ -317,12 +422,14 @@ std::string Usage(const std::string& program) {
          "  --help              this text\n"
          "  --version           the version\n"
          "While it runs: Alt+Enter switches between window and full screen, Alt+S\n"
-         "changes the scaling, Alt+F the filter. The same settings can be given as\n"
-         "words in RALLEX_DISPLAY_OPTIONS (\"window scale=integer\"); the last ones\n"
-         "chosen are kept in " +
-         SettingsPath(program) +
-         ".\n"
-         "Options come first, then the environment, then that file.\n";
+         "changes the scaling, Alt+F the filter.\n"
+         "The same settings can be given as words in RALLEX_DISPLAY_OPTIONS\n"
+         "(\"window scale=integer\"). The command line and the environment are for\n"
+         "one run only: what is remembered for the next run are the changes made while\n"
+         "it runs (those keys, and moving or resizing the window), in\n"
+         "  " + Printable(SettingsPath(program), std::string::npos) +
+         "\n"
+         "The command line wins over the environment, and the environment over that file.\n";
 }
 
 }  // namespace platform::presentation

@@ -32,12 +32,23 @@ struct Settings {
 // The settings of this process: the defaults until Choose() has run.
 Settings& Current();
 
-// Applies the words of RALLEX_DISPLAY_OPTIONS or of a settings file ("window
-// scale=integer filter=linear monitor=1 position=10,20 size=1600x1200"). A word
-// that is not understood adds one line to problems and changes nothing.
+// Applies the lines of a settings file or of RALLEX_DISPLAY_OPTIONS, each of
+// words like "window scale=integer filter=linear monitor=1 position=10,20
+// size=1600x1200". A line that is not such words in printable text is
+// ignored whole, and all such lines together add one line to problems,
+// saying how many there were and what is wrong with the first. A bad value of
+// a known setting adds a line of its own and leaves the setting as it was.
 void ApplyWords(Settings& settings, std::string_view text, const std::string& source,
                 std::vector<std::string>& problems);
+// The settings as ApplyWords() reads them, one to a line.
 std::string Words(const Settings& settings);
+
+// Text from a file, the environment or the command line as it may be shown
+// on a terminal: control characters, bytes above ASCII, quotes and
+// backslashes escaped (\e, \x9b, \", \\), and cut with "..." where the
+// result would be longer than longest.
+constexpr size_t kLongestShown = 40;
+std::string Printable(std::string_view text, size_t longest = kLongestShown);
 
 // What the command line asked for besides the settings.
 struct CommandLine {
@@ -48,14 +59,15 @@ struct CommandLine {
 // Takes the display options out of argv[1..]: --window, --fullscreen,
 // --scale MODE, --filter NAME, --monitor N (also as --name=value), --help,
 // --version. Any other "--" option is reported and dropped; other arguments
-// are left for the program.
+// are left for the program. A word that begins with "--" is never a value.
 CommandLine ApplyArguments(Settings& settings, int argc, char** argv, std::vector<std::string>& problems);
 
 // The settings file of a program: $XDG_CONFIG_HOME/rallex/PROGRAM.conf (with
 // ~/.config for an unset XDG_CONFIG_HOME); empty when neither is known.
 std::string SettingsPath(const std::string& program);
-// Reads the file into settings; a missing file is no problem.
-void Load(Settings& settings, const std::string& path, std::vector<std::string>& problems);
+// Reads the file into settings; a missing file is no problem. Returns false
+// when the file is there but cannot be read.
+bool Load(Settings& settings, const std::string& path, std::vector<std::string>& problems);
 // Writes the file whole or not at all (a temporary file renamed over it).
 // Returns false with a line in problem when it cannot.
 bool Save(const Settings& settings, const std::string& path, std::string& problem);
@@ -64,8 +76,10 @@ bool Save(const Settings& settings, const std::string& path, std::string& proble
 // defaults, into Current(). Problems go to standard error, one line each,
 // prefixed with the program's name.
 CommandLine Choose(const std::string& program, int argc, char** argv);
-// Writes Current() to the program's settings file; says so once on standard
-// error when that fails.
+// Writes the changes made to Current() since Choose() (or the last
+// Remember()) into the program's settings file, which keeps the rest as it
+// was: the command line and the environment are for one run. Says so once on
+// standard error when the file cannot be written.
 void Remember();
 // The usage text that --help prints.
 std::string Usage(const std::string& program);
