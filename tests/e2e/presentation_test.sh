@@ -4,7 +4,8 @@
 # window manager and under evilwm: --window opens a window of the largest
 # whole multiple that fits; Alt+Enter switches to the whole screen and back;
 # a resized window shows the picture as each scaling places it; the settings
-# file is written and read on the next start; a bad option is one line.
+# file is written and read on the next start; a bad option is one line; a
+# remembered window too small or off the screen opens at its floor, on it.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/shots.sh"
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
@@ -97,10 +98,24 @@ run_case() {
   xdotool key --window "$ID" Escape
   wait_exit "$PID" 5
   [ "$EXIT_STATUS" = 0 ] || fail "$WM_NAME: exit status $EXIT_STATUS at the second start"
+
+  # A window shrunk to almost nothing and left beyond the screen (a monitor
+  # since unplugged) opens at a quarter of the mode, on the screen.
+  printf 'window\nsize=50x40\nposition=5000,5000\n' >"$CONF"
+  start_rallex
+  expect_size "200 150" "a remembered 50x40"
+  read -r x y _ _ <<<"$(geometry)"
+  [ "$x" -ge 0 ] && [ "$((x + 200))" -le 1700 ] && [ "$y" -ge 0 ] && [ "$((y + 150))" -le 1300 ] ||
+    fail "$WM_NAME: the window left beyond the screen opened at $x,$y"
+  picture_columns "0 199" "the picture in the smallest window"
+  [ ! -s "$WORK/err.log" ] || fail "$WM_NAME: lines for a small window: $(cat "$WORK/err.log")"
+  xdotool key --window "$ID" Escape
+  wait_exit "$PID" 5
+  [ "$EXIT_STATUS" = 0 ] || fail "$WM_NAME: exit status $EXIT_STATUS at the third start"
   PID=""
   if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null || true; wait "$WM_PID" 2>/dev/null || true; WM_PID=""; fi
   stop_xvfb
-  echo "ok: $WM_NAME: window, Alt+Enter, scalings after a resize, settings remembered, bad options"
+  echo "ok: $WM_NAME: window, Alt+Enter, scalings after a resize, settings remembered, bad options, a small window off the screen"
 }
 
 run_case none

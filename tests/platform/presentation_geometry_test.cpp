@@ -36,6 +36,34 @@ TEST(Presentation, PictureRectInEachScaling) {
   EXPECT_EQ(pr::FirstWindowSize(800, 600, 700, 500), (Rect{0, 0, 666, 500}));
 }
 
+TEST(Presentation, ARememberedWindowOpensOnAMonitorAndNotTooSmall) {
+  // Two monitors side by side, the second lower and narrower.
+  const std::vector<Rect> monitors{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+  struct Case {
+    Rect saved;
+    int frameW, frameH, chosen;
+    Rect want;
+  };
+  const Case cases[] = {
+      {{100, 100, 640, 480}, 800, 600, 0, {100, 100, 640, 480}},
+      {{100, 100, 50, 40}, 800, 600, 0, {100, 100, 200, 150}},    // a quarter of 800x600
+      {{100, 100, 50, 40}, 0, 0, 0, {100, 100, 50, 40}},          // the mode not known yet
+      {{100, 100, 50, 400}, 640, 480, 0, {100, 100, 160, 400}},   // each side on its own
+      {{3100, 100, 640, 480}, 800, 600, 0, {3100, 100, 640, 480}},  // 100 pixels on the second
+      {{3150, 100, 640, 480}, 800, 600, 1, {2240, 272, 640, 480}},  // 50: centred on the chosen
+      {{3300, 100, 640, 480}, 800, 600, 0, {640, 300, 640, 480}},   // beyond the right edge
+      {{-5000, -5000, 640, 480}, 800, 600, 7, {640, 300, 640, 480}},  // no monitor 7: the first
+      {{500, 1050, 640, 480}, 800, 600, 0, {640, 300, 640, 480}},   // 30 pixels high is too little
+      {{1900, 900, 640, 480}, 800, 600, 0, {1900, 900, 640, 480}},    // 620x124 of it on the second
+      {{1900, 1000, 640, 480}, 800, 600, 0, {640, 300, 640, 480}},    // 20x80 and 620x24: too little
+      {{-600, 10, 640, 480}, 800, 600, 0, {640, 300, 640, 480}},      // 40 wide
+      {{10, 10, 100000, 100000}, 800, 600, 0, {10, 10, 3200, 1080}},  // no larger than both
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(pr::RestoredWindow(c.saved, c.frameW, c.frameH, monitors, c.chosen), c.want)
+        << c.saved.x << "," << c.saved.y << " " << c.saved.w << "x" << c.saved.h;
+}
+
 TEST(Presentation, PointerPositionsMapBackToThePicture) {
   const Rect shown{240, 0, 1440, 1080};  // 800x600, aspect, in 1920x1080
   struct Case {

@@ -31,6 +31,40 @@ Rect FirstWindowSize(int frameW, int frameH, int areaW, int areaH) {
   return {0, 0, r.w, r.h};
 }
 
+Rect WindowFloor(int frameW, int frameH) {
+  return {0, 0, std::max(1, (frameW + 3) / 4), std::max(1, (frameH + 3) / 4)};
+}
+
+Rect RestoredWindow(const Rect& saved, int frameW, int frameH, const std::vector<Rect>& monitors, int chosen) {
+  Rect r = saved;
+  if (frameW > 0 && frameH > 0) {
+    Rect floor = WindowFloor(frameW, frameH);
+    r.w = std::max(r.w, floor.w);
+    r.h = std::max(r.h, floor.h);
+  }
+  if (monitors.empty()) return r;
+  int left = monitors[0].x, top = monitors[0].y, right = left + monitors[0].w, bottom = top + monitors[0].h;
+  for (const Rect& m : monitors) {
+    left = std::min(left, m.x);
+    top = std::min(top, m.y);
+    right = std::max(right, m.x + m.w);
+    bottom = std::max(bottom, m.y + m.h);
+  }
+  r.w = std::min(r.w, right - left);
+  r.h = std::min(r.h, bottom - top);
+  // Enough of it to see and to drag: this much each way, or all of it.
+  constexpr int kHold = 64;
+  for (const Rect& m : monitors) {
+    int64_t seenW = std::min<int64_t>(int64_t{r.x} + r.w, int64_t{m.x} + m.w) - std::max(r.x, m.x);
+    int64_t seenH = std::min<int64_t>(int64_t{r.y} + r.h, int64_t{m.y} + m.h) - std::max(r.y, m.y);
+    if (seenW >= std::min(r.w, kHold) && seenH >= std::min(r.h, kHold)) return r;
+  }
+  const Rect& m = monitors[chosen >= 0 && static_cast<size_t>(chosen) < monitors.size() ? chosen : 0];
+  r.x = m.x + (m.w - r.w) / 2;
+  r.y = m.y + (m.h - r.h) / 2;
+  return r;
+}
+
 void ToPicture(const Rect& shown, int frameW, int frameH, int x, int y, int& pictureX, int& pictureY) {
   // The same sampling as the nearest scaler: the picture pixel under the
   // centre of the area's pixel.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace platform::presentation {
 
@@ -22,6 +23,16 @@ Rect PictureRect(Scaling scaling, int frameW, int frameH, int areaW, int areaH);
 // The first size of the window for a mode: the largest whole multiple of it
 // that fits the area, or where not even one fits, the largest with the aspect kept.
 Rect FirstWindowSize(int frameW, int frameH, int areaW, int areaH);
+// The smallest window for a mode of frameW x frameH: a quarter of it each way,
+// so that a window shrunk by accident still shows the game.
+Rect WindowFloor(int frameW, int frameH);
+// Where a window remembered at saved (its client area's place and size)
+// opens, given the monitors' work areas and the one chosen: no smaller than
+// the floor of the mode (frameW 0 while the mode is not known yet), no larger
+// than all monitors together, and centred on the chosen monitor (the first,
+// where there is no such one) when too little of it would be on any monitor
+// to see it and take hold of it.
+Rect RestoredWindow(const Rect& saved, int frameW, int frameH, const std::vector<Rect>& monitors, int chosen);
 // A point of the area mapped back to the picture pixel shown there, clamped to
 // the picture (a point on a bar gives the nearest edge pixel).
 void ToPicture(const Rect& shown, int frameW, int frameH, int x, int y, int& pictureX, int& pictureY);

@@ -8,12 +8,35 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "backend/sdl/x11.h"
 
 #include "backend/sdl/sdl_backend.h"
 
 namespace platform::sdl {
+
+namespace {
+// The monitors' work areas, in SDL's numbering.
+std::vector<presentation::Rect> MonitorAreas() {
+  std::vector<presentation::Rect> areas;
+  for (int i = 0, n = SDL_GetNumVideoDisplays(); i < n; ++i) {
+    SDL_Rect r;
+    if (SDL_GetDisplayUsableBounds(i, &r) != 0 && SDL_GetDisplayBounds(i, &r) != 0) continue;
+    areas.push_back({r.x, r.y, r.w, r.h});
+  }
+  return areas;
+}
+
+// A window that shows a mode is never smaller than its floor; the window
+// manager keeps the player from shrinking it further.
+void KeepFloor(SDL_Window* window, int frameWidth, int frameHeight) {
+  presentation::Rect floor = presentation::WindowFloor(frameWidth, frameHeight);
+  int w = 0, h = 0;
+  SDL_GetWindowMinimumSize(window, &w, &h);
+  if (w != floor.w || h != floor.h) SDL_SetWindowMinimumSize(window, floor.w, floor.h);
+}
+}  // namespace
 
 WindowId SdlBackend::CreateWindow(const std::string& title, int w, int h, bool visible) {
   Uint32 flags = visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
@@ -119,6 +142,7 @@ void SdlBackend::SetFullScreen(WindowId id, bool fullScreen) {
     ShowMode(*w);
   } else {
     SDL_SetWindowFullscreen(w->window, 0);
+    SDL_SetWindowMinimumSize(w->window, 1, 1);  // the program's own window again
     SDL_SetWindowResizable(w->window, SDL_FALSE);
     SDL_SetWindowBordered(w->window, SDL_TRUE);
     if (w->windowed.w > 0 && w->windowed.h > 0) {
@@ -170,9 +194,12 @@ void SdlBackend::ShowInWindow(Window& w) {
   SDL_SetWindowResizable(w.window, SDL_TRUE);
   const presentation::Rect& remembered = presentation::Current().window;
   if (remembered.w > 0 && remembered.h > 0) {
-    SDL_SetWindowSize(w.window, remembered.w, remembered.h);
-    SDL_SetWindowPosition(w.window, remembered.x, remembered.y);
-    w.placed = remembered;
+    presentation::Rect place = presentation::RestoredWindow(remembered, w.lastWidth, w.lastHeight, MonitorAreas(),
+                                                            presentation::Current().monitor);
+    if (w.lastWidth > 0) KeepFloor(w.window, w.lastWidth, w.lastHeight);
+    SDL_SetWindowSize(w.window, place.w, place.h);
+    SDL_SetWindowPosition(w.window, place.x, place.y);
+    w.placed = place;
     // The player's own size stands for every mode.
     w.fittedWidth = w.fittedHeight = -1;
   } else if (w.lastWidth > 0) {
@@ -185,6 +212,7 @@ void SdlBackend::ShowInWindow(Window& w) {
 // The largest whole multiple of the mode that fits the monitor's work area
 // less the window's borders, centred on it.
 void SdlBackend::FitWindow(Window& w, int frameWidth, int frameHeight) {
+  KeepFloor(w.window, frameWidth, frameHeight);
   if (w.fittedWidth < 0) return;  // sized by the player
   w.fittedWidth = frameWidth;
   w.fittedHeight = frameHeight;
