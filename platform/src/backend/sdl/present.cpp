@@ -7,12 +7,64 @@
 #include <algorithm>
 #include <cstring>
 
+#include "backend/sdl/present.h"
 #include "backend/sdl/sdl_backend.h"
 
 namespace platform::sdl {
 
 using presentation::Current;
 using presentation::Filter;
+
+namespace {
+void Scale(const backend::Frame& frame, bool linear, uint32_t* out, int outW, int outH, int outPitch) {
+  (linear ? presentation::ScaleLinear : presentation::ScaleNearest)(frame.pixels, frame.width, frame.height,
+                                                                    frame.pitchPixels, out, outW, outH, outPitch);
+}
+}  // namespace
+
+bool DrawScaled(const backend::Frame& frame, bool linear, SDL_Surface* target, const SDL_Rect& place,
+                std::vector<uint32_t>& scratch) {
+  if (place.x < 0 || place.y < 0 || place.w <= 0 || place.h <= 0 || place.x + place.w > target->w ||
+      place.y + place.h > target->h)
+    return false;
+  uint32_t fmt = target->format->format;
+  if (fmt == SDL_PIXELFORMAT_RGB888 || fmt == SDL_PIXELFORMAT_ARGB8888) {
+    if (SDL_LockSurface(target) != 0) return false;
+    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(target->pixels) + place.y * target->pitch) + place.x;
+    Scale(frame, linear, out, place.w, place.h, target->pitch / 4);
+    SDL_UnlockSurface(target);
+    return true;
+  }
+  scratch.resize(static_cast<size_t>(place.w) * static_cast<size_t>(place.h));
+  Scale(frame, linear, scratch.data(), place.w, place.h, place.w);
+  SDL_Surface* scaled = SDL_CreateRGBSurfaceWithFormatFrom(scratch.data(), place.w, place.h, 32, place.w * 4,
+                                                           SDL_PIXELFORMAT_RGB888);
+  if (!scaled) return false;
+  SDL_Rect at = place;
+  int result = SDL_BlitSurface(scaled, nullptr, target, &at);
+  SDL_FreeSurface(scaled);
+  return result == 0;
+}
+
+bool RenderScaled(const backend::Frame& frame, bool linear, SDL_Renderer* renderer, SDL_Texture*& texture,
+                  int& textureWidth, int& textureHeight, const SDL_Rect& place) {
+  if (place.w <= 0 || place.h <= 0) return false;
+  if (!texture || textureWidth != place.w || textureHeight != place.h) {
+    if (texture) SDL_DestroyTexture(texture);
+    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, place.w, place.h);
+    textureWidth = texture ? place.w : 0;
+    textureHeight = texture ? place.h : 0;
+    if (!texture) return false;
+  }
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0) return false;
+  Scale(frame, linear, static_cast<uint32_t*>(pixels), place.w, place.h, pitch / 4);
+  SDL_UnlockTexture(texture);
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  SDL_RenderClear(renderer);
+  return SDL_RenderCopy(renderer, texture, nullptr, &place) == 0;
+}
 
 bool SdlBackend::EnsureRenderer(Window& w) {
   if (!w.renderer) {
@@ -47,22 +99,11 @@ bool SdlBackend::PresentToFramebuffer(Window& w, const backend::Frame& frame) {
     w.lastSurface = target;
     w.shown = place;
   }
-  int result = 0;
-  uint32_t fmt = target->format->format;
-  bool xrgb = fmt == SDL_PIXELFORMAT_RGB888 || fmt == SDL_PIXELFORMAT_ARGB8888;
-  if (place.w == frame.width && place.h == frame.height) {
-    result = SDL_BlitSurface(picture, nullptr, target, &place);
-  } else if (xrgb && place.x >= 0 && place.y >= 0 && SDL_LockSurface(target) == 0) {
-    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(target->pixels) + place.y * target->pitch) + place.x;
-    bool linear = w.fullScreen && s.filter == Filter::Linear;
-    (linear ? presentation::ScaleLinear : presentation::ScaleNearest)(frame.pixels, frame.width, frame.height,
-                                                                    frame.pitchPixels, out, place.w, place.h,
-                                                                    target->pitch / 4);
-    SDL_UnlockSurface(target);
-  } else {
-    result = SDL_BlitScaled(picture, nullptr, target, &place);
-  }
-  if (result != 0) return false;
+  bool linear = w.fullScreen && s.filter == Filter::Linear;
+  bool drawn = place.w == frame.width && place.h == frame.height
+                   ? SDL_BlitSurface(picture, nullptr, target, &place) == 0
+                   : DrawScaled(frame, linear, target, place, w.scaled);
+  if (!drawn) return false;
   SDL_Rect all{0, 0, target->w, target->h};
   SDL_UpdateWindowSurfaceRects(w.window, &all, 1);
   return true;
@@ -100,28 +141,16 @@ void SdlBackend::Present(WindowId id, const backend::Frame& frame) {
     w->useRenderer = true;
   }
   if (!EnsureRenderer(*w)) return;
-  if (!w->texture || w->textureWidth != frame.width || w->textureHeight != frame.height) {
-    if (w->texture) SDL_DestroyTexture(w->texture);
-    w->texture = SDL_CreateTexture(w->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, frame.width,
-                                   frame.height);
-    if (!w->texture) return;
-    w->textureWidth = frame.width;
-    w->textureHeight = frame.height;
-  }
   const presentation::Settings& s = Current();
   bool linear = w->fullScreen && s.filter == Filter::Linear;
-  SDL_SetTextureScaleMode(w->texture, linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
   int outW = 0, outH = 0;
   SDL_GetRendererOutputSize(w->renderer, &outW, &outH);
   presentation::Rect r = presentation::PictureRect(w->fullScreen ? s.scaling : presentation::Scaling::Aspect,
                                                    frame.width, frame.height, outW, outH);
   SDL_Rect place{r.x, r.y, r.w, r.h};
   w->shown = place;
-  SDL_UpdateTexture(w->texture, nullptr, frame.pixels, frame.pitchPixels * 4);
-  SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
-  SDL_RenderClear(w->renderer);
-  SDL_RenderCopy(w->renderer, w->texture, nullptr, &place);
-  SDL_RenderPresent(w->renderer);
+  if (RenderScaled(frame, linear, w->renderer, w->texture, w->textureWidth, w->textureHeight, place))
+    SDL_RenderPresent(w->renderer);
 }
 
 // The last frame again, as it is shown now.

@@ -33,6 +33,7 @@ struct Window {
   // The frame's pixels wrapped as an SDL surface, kept while the frame keeps
   // its memory and size, so that SDL's blit mapping is made once, not per frame.
   SDL_Surface* picture = nullptr;
+  std::vector<uint32_t> scaled;  // the scaled picture, for a framebuffer not of 32-bit pixels
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   int textureWidth = 0;
