@@ -29,9 +29,9 @@ const char* DirectXErrorText(HRESULT result);
 /// @name Result names
 /// The published constant name of a DirectDraw or DirectSound result, or
 /// "Unknown Error" (the texts the two reporters show).
-//@{
+/** @{ */
 /// "DDERR_SURFACELOST" for DDERR_SURFACELOST, and so on.
 const char* DirectDrawErrorName(HRESULT result);
 /// "DSERR_NODRIVER" for DSERR_NODRIVER, and so on.
 const char* DirectSoundErrorName(HRESULT result);
-//@}
+/** @} */

@@ -56,7 +56,7 @@ class Input {
   /// The position moves by the motion times the sensitivity and stays inside
   /// the limits (upper limits exclusive); the free position moves the same
   /// way without limits; the delta is the last update's step.
-  //@{
+  /** @{ */
   /// The rectangle the position stays in; maxX and maxY are exclusive.
   void SetMouseLimits(LONG minX, LONG minY, LONG maxX, LONG maxY);
   /// Places the pointer, held strictly inside the limits; the delta becomes 0.
@@ -77,12 +77,12 @@ class Input {
   HRESULT SetMouseAbsolute();
   /// The mouse device's control panel: this system has none (DIERR_UNSUPPORTED).
   HRESULT RunMouseControlPanel(HWND owner);
-  //@}
+  /** @} */
 
   /// @name Joystick pointer
   /// Its position moves by the stick's deflection each update, under the same
   /// rules as the mouse pointer's.
-  //@{
+  /** @{ */
   /// The rectangle the position stays in; maxX and maxY are exclusive.
   void SetJoystickLimits(LONG minX, LONG minY, LONG maxX, LONG maxY);
   /// Places the pointer, held strictly inside the limits; the delta becomes 0.
@@ -107,10 +107,10 @@ class Input {
   int JoystickButtonCount();
   /// Whether the joystick is a game controller (subtype DIDEVTYPEJOYSTICK_GAMEPAD).
   BOOL JoystickIsGamepad() const;
-  //@}
+  /** @} */
 
   /// @name Device control
-  //@{
+  /** @{ */
   /// Acquires the devices asked for and unacquires the others.
   void SetActiveDevices(BOOL mouse, BOOL keyboard, BOOL joystick);
   /// Acquires the mouse (a few tries); mouseAcquired says whether it worked.
@@ -127,12 +127,12 @@ class Input {
   void UnacquireJoystick();
   /// Every key slot up; raw keys, press times and positions cleared.
   void ClearKeyStates();
-  //@}
+  /** @} */
 
   /// @name Key slots and keyboard queries
   /// Out-of-range arguments read as an up key, an unchanged code and a key
   /// that is not down.
-  //@{
+  /** @{ */
   /// The state of a key slot (its low 16 bits).
   KeyState GetKeyState(DWORD slot) const;
   /// The code the key types with Shift ('a' gives 'A', '1' gives '!').
@@ -145,7 +145,7 @@ class Input {
   int GetKeyName(DWORD scanCode, LPSTR buffer) const;
   /// The virtual-key code of the scan code last found by FindNewKey.
   UINT LastKeyVirtualCode() const;
-  //@}
+  /** @} */
 
   /// Fills scanToKey: the key code of each DIK_ scan code.
   void BuildKeyTable();
@@ -153,7 +153,7 @@ class Input {
   void BuildShiftTable();
 
   /// @name The object's state, readable by its users
-  //@{
+  /** @{ */
   /// DirectInput, from Create.
   LPDIRECTINPUTA directInput = nullptr;
   /// The system keyboard, or null.
@@ -206,7 +206,7 @@ class Input {
   BYTE shiftTable[kKeySlots];
   /// The key code of each scan code; 0 for none.
   DWORD scanToKey[256];
-  //@}
+  /** @} */
 
  private:
   void AdvanceKey(int slot, bool down);

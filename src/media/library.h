@@ -49,7 +49,7 @@ class ResourceLibrary {
   const char* ExtractToTemp(const char* name);
 
   /// @name Current layout
-  //@{
+  /** @{ */
   /// The buffered stream the entries are read through.
   FILE* GetStream();
   /// The index of the entry with that identifier, or -1.
@@ -63,10 +63,10 @@ class ResourceLibrary {
   uint32_t EntrySize(int32_t index);
   /// The entry's type; 0 for an index outside the directory.
   uint8_t EntryType(int32_t index);
-  //@}
+  /** @} */
 
   /// @name The fields, in their order
-  //@{
+  /** @{ */
   LibraryDirectoryRecord* directory = nullptr;  ///< older layout, owned
   int libraryHandle = -1;                       ///< older layout, unbuffered
   /// "RESLIB.TMP" while an entry is being copied out, else -1.
@@ -78,7 +78,7 @@ class ResourceLibrary {
   /// The current layout's entry count.
   uint32_t entryCount = 0;
   LibraryEntry* entries = nullptr;  ///< current layout, owned
-  //@}
+  /** @} */
 
  private:
   bool OpenOlderLayout(const char* fileName);

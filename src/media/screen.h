@@ -68,7 +68,7 @@ class Screen {
   /// @name Creation
   /// Each returns 1 on success and 0 on failure. A creation replaces the
   /// buffers, clipper and palette of an earlier one.
-  //@{
+  /** @{ */
   /// A primary surface clipped to window plus an off-screen back buffer of
   /// width x height in the desktop's format.
   BOOL CreateWindowed(HWND window, int32_t width, int32_t height);
@@ -78,14 +78,14 @@ class Screen {
   BOOL CreateFullScreen(HWND window, int32_t width, int32_t height, int32_t bitsPerPixel, int32_t standardVGA);
   /// Windowed when bitsPerPixel is 0, else full-screen without standard-VGA modes.
   BOOL Create(HWND window, int32_t width, int32_t height, int32_t bitsPerPixel);
-  //@}
+  /** @} */
 
   /// Opens driver `index` of the driver list in place of the current device;
   /// index == driver count opens the default driver. Only before any creation.
   BOOL SelectDriver(uint32_t index);
 
   /// @name Display modes of the current device
-  //@{
+  /** @{ */
   /// The number of modes (the closing empty node not counted).
   uint32_t GetModeCount() const { return modeCount; }
   /// Reports mode `index`; leaves the outputs untouched and returns 0 when index
@@ -93,15 +93,15 @@ class Screen {
   BOOL GetMode(uint32_t index, int32_t& width, int32_t& height, int32_t& bitsPerPixel) const;
   /// 1 when the device offers exactly that mode.
   BOOL HasMode(int32_t width, int32_t height, int32_t bitsPerPixel) const;
-  //@}
+  /** @} */
 
   /// @name Drivers found at construction
-  //@{
+  /** @{ */
   /// The number of drivers (the closing empty node not counted).
   uint32_t GetDriverCount() const { return driverCount; }
   /// The first node of the driver list.
   const DriverInfo* GetDrivers() const { return driverList; }
-  //@}
+  /** @} */
 
   /// Waits for the start of the next (emulated, 60 Hz) vertical blank.
   HRESULT WaitForVerticalBlank();
@@ -118,12 +118,12 @@ class Screen {
   /// Fade the picture in from black or out to black over about `duration`
   /// milliseconds (its low 16 bits), one Flip a step, the step sized by the
   /// measured frame time. Nothing happens at 8 bits per pixel.
-  //@{
+  /** @{ */
   /// From black to the back buffer's picture.
   void FadeIn(uint32_t duration);
   /// From the back buffer's picture to black.
   void FadeOut(uint32_t duration);
-  //@}
+  /** @} */
   /// What the last fade did, for tools that measure it: the frames drawn at a
   /// level, the smallest and largest level step, and its length in ms.
   struct FadeRecord {
@@ -148,7 +148,7 @@ class Screen {
   /// GreyPalette leave entry 0 alone; a fade takes 83 steps of at most 3 per
   /// channel, waiting `delay` milliseconds after each. Without a palette the
   /// calls answer DDERR_INVALIDOBJECT or do nothing.
-  //@{
+  /** @{ */
   /// The colour table of a bitmap (resource or file) becomes the palette.
   BOOL LoadPalette(const char* name);
   /// Sets one entry; an index outside the palette is refused.
@@ -169,10 +169,10 @@ class Screen {
   void FadePaletteToColor(int32_t red, int32_t green, int32_t blue, uint32_t delay);
   /// Fades every entry but 0 to black.
   void FadePaletteOut(uint32_t delay);
-  //@}
+  /** @} */
 
   /// @name What a Surface made on this screen needs of it
-  //@{
+  /** @{ */
   /// The DirectDraw device (null when it could not be opened).
   IDirectDraw4* GetDirectDraw() const { return directDraw; }
   /// The window of the last creation.
@@ -185,15 +185,15 @@ class Screen {
   IDirectDrawPalette* GetPalette() const { return palette; }
   /// The clipper of a windowed screen, else null.
   IDirectDrawClipper* GetClipper() const { return clipper; }
-  //@}
+  /** @} */
 
   /// @name The frame-rate counter
-  //@{
+  /** @{ */
   /// Frames a second, updated about once a second by Flip.
   uint32_t GetFrameRate() const { return frameRate; }
   /// Flips since the last update of the rate.
   uint32_t GetFrameCounter() const { return frameCounter; }
-  //@}
+  /** @} */
 
  private:
   IDirectDraw4* directDraw = nullptr;

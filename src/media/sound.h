@@ -42,7 +42,7 @@ class Sound {
   /// of the set call, or MMSYSERR_ERROR (1) when the device cannot control its
   /// volume; the getters return the raw volume word (low 16 bits left, high 16
   /// bits right). (Written in music.cpp.)
-  //@{
+  /** @{ */
   /// The synthesizer's line (midiOutSetVolume).
   MMRESULT SetMidiVolume(DWORD leftPercent, DWORD rightPercent);
   /// The sampled sound's line (waveOutSetVolume).
@@ -55,7 +55,7 @@ class Sound {
   DWORD GetWaveVolume();
   /// The master line.
   DWORD GetAuxVolume();
-  //@}
+  /** @} */
 
   int32_t notReady;   ///< 1 until Create succeeded
   int32_t soundOff;   ///< 1 until Create succeeded; play requests then succeed silently
@@ -99,7 +99,7 @@ class SoundBuffer {
   /// @name Loaders
   /// 1 on success, 0 on failure (the object is then empty). count is the
   /// number of playback buffers; values below 1 count as 1.
-  //@{
+  /** @{ */
   /// A WAV file by name; fileName must stay valid while the file loads.
   int LoadFile(Sound* sound, const char* fileName, int32_t count);
   /// Reads from the file's current position and leaves it after the sample.
@@ -112,7 +112,7 @@ class SoundBuffer {
   /// A memory image of size bytes; a header claiming more data than that is
   /// refused.
   int LoadMemory(Sound* sound, const void* data, uint32_t size, int32_t count);
-  //@}
+  /** @} */
 
   /// flags: DirectSound play flags (DSBPLAY_LOOPING); pan DSBPAN_LEFT..RIGHT;
   /// volume: attenuation in hundredths of a decibel, 0 = full. 1 if it started

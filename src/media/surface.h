@@ -41,19 +41,19 @@ enum MemoryType : uint8_t {
 /// bit count for palette formats of 8 bits or fewer, 0 when unusable.
 struct PixelFormatInfo {
   /// @name Channel masks, shifted down to bit 0 and cut to 8 bits
-  //@{
+  /** @{ */
   /// 0x1F for a 5-bit channel, 0x3F for 6 bits, 0xFF for 8 bits.
   uint8_t blueMask = 0;
   uint8_t greenMask = 0;
   uint8_t redMask = 0;
-  //@}
+  /** @} */
   /// @name Channel positions: the lowest set bit of each channel's mask
-  //@{
+  /** @{ */
   /// For 5-6-5, blue 0, green 5, red 11.
   uint8_t blueShift = 0;
   uint8_t greenShift = 0;
   uint8_t redShift = 0;
-  //@}
+  /** @} */
   /// 15, 16, 24, 32, the palette's bit count (8 or fewer), or 0 when unusable.
   int32_t format = 0;
 };
@@ -68,12 +68,12 @@ class Surface {
   /// @name Made at once
   /// Empty, then Create / Load; the result is not reported (a failure leaves
   /// the surface without a DirectDraw surface).
-  //@{
+  /** @{ */
   /// Empty, then Create (the result is not reported).
   Surface(Screen* screen, int32_t width, int32_t height, MemoryType memoryType);
   /// Empty, then Load (the result is not reported).
   Surface(Screen* screen, const char* fileName, MemoryType memoryType);
-  //@}
+  /** @} */
   /// A copy with its own DirectDraw surface, drawn from the source.
   Surface(const Surface& source);
   Surface& operator=(const Surface&) = delete;
@@ -91,7 +91,7 @@ class Surface {
   /// Virtual, in table slots 1 to 10. Each returns the DirectDraw result; a
   /// copy that meets DDERR_SURFACELOST restores this surface (the source) and
   /// still returns the error.
-  //@{
+  /** @{ */
   /// Blt of SrcRect onto the destination's DestRect (stretched when the sizes differ).
   virtual HRESULT Draw(Surface* destination);
   /// BltFast of SrcRect to x, y.
@@ -117,11 +117,11 @@ class Surface {
   virtual HRESULT DrawMirroredV(int32_t x, int32_t y, Surface* destination);
   /// Holds slot 10: does nothing and returns DD_OK.
   virtual HRESULT ReservedDraw(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e);
-  //@}
+  /** @} */
 
   /// @name Creation and loading
   /// True on success.
-  //@{
+  /** @{ */
   /// A blank surface of width x height in the screen's pixel format.
   bool Create(Screen* screen, int32_t width, int32_t height, MemoryType memoryType);
   /// A Windows bitmap by name (a program resource first, then a file), or a
@@ -139,7 +139,7 @@ class Surface {
   /// little-endian 32-bit values equal to Width and Height, then one byte per
   /// pixel, row-major. False when a mask is already there.
   bool LoadAlphaMask(const char* fileName);
-  //@}
+  /** @} */
 
   /// Makes the colour of the top-left pixel the source colour key.
   void SetColorKeyFromTopLeft();
@@ -147,7 +147,7 @@ class Surface {
   void Restore();
 
   /// @name Rectangles and colour key
-  //@{
+  /** @{ */
   /// Sets SrcRect; rectangle setters take top, left, bottom, right.
   void SetSrcRect(int32_t top, int32_t left, int32_t bottom, int32_t right);
   /// Sets DestRect; rectangle setters take top, left, bottom, right.
@@ -158,24 +158,24 @@ class Surface {
   RECT GetClipRect() const;
   /// Sets ColorKey and makes it the DirectDraw surface's source colour key.
   HRESULT SetColorKey(DWORD value);
-  //@}
+  /** @} */
 
   /// @name Clipped copies
   /// Copies of an explicit source rectangle (left, top, right, bottom) to x, y,
   /// trimmed against both surfaces' ClipRect; E_FAIL when nothing is left.
-  //@{
+  /** @{ */
   /// Plain clipped copy.
   HRESULT DrawFastClipped(Surface* destination, int32_t x, int32_t y, RECT source);
   /// Clipped copy with the source colour key.
   HRESULT DrawFastKeyedClipped(Surface* destination, int32_t x, int32_t y, RECT source);
-  //@}
+  /** @} */
 
   /// @name Mirrored clipped copies
   /// Mirrored copies of an explicit source rectangle to x, y (left-right: H,
   /// up-down: V), trimmed against both surfaces' ClipRect so that the picture
   /// shows what the untrimmed mirrored copy would show there. 0, or E_FAIL when
   /// nothing is left. Drawn pixel by pixel when the platform cannot mirror.
-  //@{
+  /** @{ */
   /// Mirrored left-right.
   HRESULT DrawMirroredHClipped(Surface* destination, int32_t x, int32_t y, RECT source);
   /// Mirrored left-right, with the source colour key.
@@ -184,13 +184,13 @@ class Surface {
   HRESULT DrawMirroredVClipped(Surface* destination, int32_t x, int32_t y, RECT source);
   /// Mirrored up-down, with the source colour key.
   HRESULT DrawMirroredVKeyedClipped(Surface* destination, int32_t x, int32_t y, RECT source);
-  //@}
+  /** @} */
   /// @name Zoomed and resized copies
   /// Copies of an explicit source rectangle scaled by factor, or resized to
   /// width x height, about the centre of the rectangle it would cover unscaled
   /// at x, y. The platform's result, or E_FAIL when nothing is left to draw or
   /// the scaled rectangle does not fit in 32-bit coordinates.
-  //@{
+  /** @{ */
   /// Scaled by factor.
   HRESULT DrawZoomed(Surface* destination, int32_t x, int32_t y, RECT source, float factor);
   /// Scaled by factor, with the source colour key.
@@ -199,7 +199,7 @@ class Surface {
   HRESULT DrawResized(Surface* destination, int32_t x, int32_t y, RECT source, int32_t width, int32_t height);
   /// Resized to width x height, with the source colour key.
   HRESULT DrawResizedKeyed(Surface* destination, int32_t x, int32_t y, RECT source, int32_t width, int32_t height);
-  //@}
+  /** @} */
   /// @name Effect copies
   /// Effect copies of an explicit source rectangle (left, top, right, bottom)
   /// to x, y, trimmed like DrawFastClipped, on locked pixel memory: 0 when done,
@@ -209,7 +209,7 @@ class Surface {
   /// destination format other than 15, 16, 24 or 32 bits changes nothing (0);
   /// a source of another pixel size than the destination changes nothing and
   /// answers DDERR_INVALIDPIXELFORMAT; a failed lock is answered as it came.
-  //@{
+  /** @{ */
   /// Each channel half the source plus half the destination.
   HRESULT DrawHalfBlend(Surface* destination, int32_t x, int32_t y, RECT source);
   /// DrawHalfBlend with the colour key.
@@ -234,24 +234,24 @@ class Surface {
   /// The source scaled towards black, s * level / 256: 256 gives the source,
   /// 0 black.
   HRESULT DrawFaded(Surface* destination, int32_t x, int32_t y, RECT source, int32_t level);
-  //@}
+  /** @} */
   /// Inverts every byte of the rectangle's pixels on this surface (held to the
   /// surface, ClipRect not consulted).
   HRESULT Invert(int32_t left, int32_t top, int32_t right, int32_t bottom);
 
   /// @name Fills
   /// Fills with a raw pixel value.
-  //@{
+  /** @{ */
   /// The whole surface.
   HRESULT Fill(DWORD color);
   /// The rectangle left, top, right, bottom (right and bottom exclusive).
   HRESULT FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, DWORD color);
-  //@}
+  /** @} */
 
   /// @name Pixel memory and device context
   /// After a successful Lock, SurfaceDesc holds pitch and address. A lost
   /// surface is restored and the lock tried again.
-  //@{
+  /** @{ */
   /// Locks the whole surface (waiting), filling SurfaceDesc.
   HRESULT Lock();
   /// Unlocks it.
@@ -260,20 +260,20 @@ class Surface {
   HDC GetDC();
   /// Gives deviceContext back.
   HRESULT ReleaseDC();
-  //@}
+  /** @} */
 
   /// @name Single pixels
   /// Single pixels of a locked surface, as raw values of its pixel format; PutPixel
   /// clips to ClipRect, GetPixel reads anywhere on the surface (0 outside it).
-  //@{
+  /** @{ */
   /// Writes one pixel inside ClipRect.
   void PutPixel(int32_t x, int32_t y, DWORD color);
   /// Reads one pixel (0 outside the surface).
   DWORD GetPixel(int32_t x, int32_t y);
-  //@}
+  /** @} */
 
   /// @name Clipping
-  //@{
+  /** @{ */
   /// Trims rect to ClipRect; false when nothing is left.
   bool ClipToClipRect(RECT& rect) const;
   /// Trims a copy of source to x, y against this surface's ClipRect and the
@@ -281,12 +281,12 @@ class Surface {
   bool ClipForBlit(Surface* destination, int32_t& x, int32_t& y, RECT& source) const;
   /// Trims a copy of source to x, y so that it stays inside limit.
   void ClipToRect(int32_t& x, int32_t& y, RECT& source, const RECT& limit) const;
-  //@}
+  /** @} */
 
   /// @name Primitives
   /// Primitives into a locked surface, clipped to ClipRect; colours are raw
   /// pixel values. End points are included.
-  //@{
+  /** @{ */
   /// Row y from x1 to x2.
   void DrawHLine(int32_t x1, int32_t x2, int32_t y, DWORD color);
   /// Column x from y1 to y2.
@@ -306,12 +306,12 @@ class Surface {
   /// Moves one pixel towards color by weight / 256 (weight's low 16 bits; at 8
   /// bits the pixel is set).
   void BlendPixel(int32_t x, int32_t y, DWORD color, uint32_t weight);
-  //@}
+  /** @} */
 
   /// @name GDI text
   /// GDI text onto the surface's device context (between GetDC and ReleaseDC);
   /// colours are COLORREFs.
-  //@{
+  /** @{ */
   /// Makes textFont: the face at that cell size and weight, not antialiased.
   void MakeFont(const char* faceName, int32_t width, int32_t height, int32_t weight);
   /// Selects textFont into deviceContext; returns the font it replaced.
@@ -320,10 +320,10 @@ class Surface {
   void DrawTextAt(int32_t x, int32_t y, COLORREF color, const char* text);
   /// Draws text word-wrapped in rect; returns the height drawn (0 on failure).
   int32_t DrawTextInRect(const char* text, COLORREF color, RECT* rect);
-  //@}
+  /** @} */
 
   /// @name The fields, in their order
-  //@{
+  /** @{ */
   /// Size in pixels.
   int32_t Width = 0;
   /// Size in pixels.
@@ -348,7 +348,7 @@ class Surface {
   /// The pixel format boiled down for the per-pixel code.
   ::PixelFormatInfo PixelFormatInfo = {};
   uint8_t* AlphaMask = nullptr;  ///< Width x Height bytes, row-major, or null
-  //@}
+  /** @} */
 
  private:
   // A copy that met DDERR_SURFACELOST restores this surface (the source).

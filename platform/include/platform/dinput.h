@@ -1,19 +1,24 @@
 // SPDX-License-Identifier: MIT
-// DINPUT: DirectInput 5 -- the system keyboard, the system mouse and the first
-// joystick, read as polled state records in the standard data formats.
-//
-// On this platform the devices are fed by the window system's events: the
-// keyboard by scan code (DirectInput's DIK_ numbering), the mouse by relative
-// motion (read with the pointer captured while a mouse device is acquired and
-// its window has the focus, so motion never stops at a screen edge), the
-// joystick from the first attached joystick or game controller.
+/// @file
+/// DINPUT: DirectInput 5 -- the system keyboard, the system mouse and the first
+/// joystick, read as polled state records in the standard data formats.
+///
+/// On this platform the devices are fed by the window system's events: the
+/// keyboard by scan code (DirectInput's DIK_ numbering), the mouse by relative
+/// motion (read with the pointer captured while a mouse device is acquired and
+/// its window has the focus, so motion never stops at a screen edge), the
+/// joystick from the first attached joystick or game controller.
 #pragma once
 
 #include "platform/wintypes.h"
 
+/// The DirectInput version these declarations are (5); DirectInputCreateA
+/// accepts versions 3 (0x0300) to this one.
 #define DIRECTINPUT_VERSION 0x0500
 
-// Device and object identifiers.
+/// @name Device and object identifiers
+/** @{ */
+/// Device and object identifiers.
 inline constexpr GUID GUID_SysMouse = {0x6F1D2B60, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr GUID GUID_SysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr GUID GUID_Joystick = {0x6F1D2B70, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
@@ -27,13 +32,19 @@ inline constexpr GUID GUID_Slider = {0xA36D02E4, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x
 inline constexpr GUID GUID_Button = {0xA36D02F0, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr GUID GUID_Key = {0x55728220, 0xD33C, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr GUID GUID_POV = {0xA36D02F2, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+/** @} */
 
-// Interface identifiers.
+/// @name Interface identifiers
+/** @{ */
+/// Interface identifiers.
 inline constexpr IID IID_IDirectInputA = {0x89521360, 0xAA8A, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr IID IID_IDirectInputDeviceA = {0x5944E680, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr IID IID_IDirectInputDevice2A = {0x5944E682, 0xC92E, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+/** @} */
 
-// Results.
+/// @name Results
+/** @{ */
+/// Results.
 #define DI_OK S_OK
 #define DI_NOTATTACHED S_FALSE
 #define DI_BUFFEROVERFLOW S_FALSE
@@ -69,8 +80,11 @@ inline constexpr IID IID_IDirectInputDevice2A = {0x5944E682, 0xC92E, 0x11CF, {0x
 #define DIERR_INCOMPLETEEFFECT RX_HRESULT(0x80040206u)
 #define DIERR_NOTBUFFERED RX_HRESULT(0x80040207u)
 #define DIERR_EFFECTPLAYING RX_HRESULT(0x80040208u)
+/** @} */
 
-// Device types: the low byte is the type, the second byte the subtype.
+/// @name Device types
+/** @{ */
+/// The low byte is the type, the second byte the subtype.
 #define DIDEVTYPE_DEVICE 1
 #define DIDEVTYPE_MOUSE 2
 #define DIDEVTYPE_KEYBOARD 3
@@ -95,27 +109,42 @@ inline constexpr IID IID_IDirectInputDevice2A = {0x5944E682, 0xC92E, 0x11CF, {0x
 #define DIDEVTYPEJOYSTICK_HEADTRACKER 7
 #define GET_DIDEVICE_TYPE(dwDevType) LOBYTE(dwDevType)
 #define GET_DIDEVICE_SUBTYPE(dwDevType) (LOBYTE(static_cast<DWORD>(dwDevType) >> 8))
+/** @} */
 
-// EnumDevices.
+/// @name EnumDevices
+/** @{ */
+/// EnumDevices.
 #define DIEDFL_ALLDEVICES 0x00000000
 #define DIEDFL_ATTACHEDONLY 0x00000001
 #define DIEDFL_FORCEFEEDBACK 0x00000100
 #define DIENUM_STOP 0
 #define DIENUM_CONTINUE 1
+/** @} */
 
-// SetCooperativeLevel.
+/// @name SetCooperativeLevel
+/** @{ */
+/// SetCooperativeLevel.
 #define DISCL_EXCLUSIVE 0x00000001
 #define DISCL_NONEXCLUSIVE 0x00000002
 #define DISCL_FOREGROUND 0x00000004
 #define DISCL_BACKGROUND 0x00000008
+/** @} */
 
-// Capabilities.
+/// @name Capabilities
+/** @{ */
+/// Capabilities.
 #define DIDC_ATTACHED 0x00000001
 #define DIDC_POLLEDDEVICE 0x00000002
 #define DIDC_EMULATED 0x00000004
 #define DIDC_POLLEDDATAFORMAT 0x00000008
+/** @} */
 
+/// A device's capabilities (IDirectInputDeviceA::GetCapabilities). The
+/// DirectX 3 size (DIDEVCAPS_DX3_SIZE) is accepted in dwSize too.
 struct DIDEVCAPS {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   DWORD dwSize;
   DWORD dwFlags;
   DWORD dwDevType;
@@ -127,13 +156,20 @@ struct DIDEVCAPS {
   DWORD dwFirmwareRevision;
   DWORD dwHardwareRevision;
   DWORD dwFFDriverVersion;
+  /** @} */
 };
+/// Pointer to a DIDEVCAPS.
 using LPDIDEVCAPS = DIDEVCAPS*;
 static_assert(sizeof(DIDEVCAPS) == 44);
-// The DirectX 3 record: the first six fields.
+/// The DirectX 3 record: the first six fields.
 #define DIDEVCAPS_DX3_SIZE 24
 
+/// What a device is: its identifiers, type and names. The joystick is named
+/// as the system names it; the keyboard and mouse are "Keyboard" and "Mouse".
 struct DIDEVICEINSTANCEA {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   DWORD dwSize;
   GUID guidInstance;
   GUID guidProduct;
@@ -143,39 +179,68 @@ struct DIDEVICEINSTANCEA {
   GUID guidFFDriver;
   WORD wUsagePage;
   WORD wUsage;
+  /** @} */
 };
+/// @name Pointers to a DIDEVICEINSTANCEA
+/** @{ */
+/// Pointers to a DIDEVICEINSTANCEA.
 using LPDIDEVICEINSTANCEA = DIDEVICEINSTANCEA*;
 using LPCDIDEVICEINSTANCEA = const DIDEVICEINSTANCEA*;
+/** @} */
 static_assert(sizeof(DIDEVICEINSTANCEA) == 580);
-// The DirectX 3 record ends after the product name.
+/// The DirectX 3 record ends after the product name.
 #define DIDEVICEINSTANCE_DX3A_SIZE 560
 
+/// Called once per device by IDirectInputA::EnumDevices; return DIENUM_CONTINUE to go on.
 using LPDIENUMDEVICESCALLBACKA = BOOL(CALLBACK*)(LPCDIDEVICEINSTANCEA instance, LPVOID ref);
 
-// Properties. Each DIPROP_ name identifies one property.
+/// The header of every property record (SetProperty). Each DIPROP_ name
+/// identifies one property.
 struct DIPROPHEADER {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   DWORD dwSize;
   DWORD dwHeaderSize;
   DWORD dwObj;
   DWORD dwHow;
+  /** @} */
 };
+/// @name Pointers to a DIPROPHEADER
+/** @{ */
+/// Pointers to a DIPROPHEADER.
 using LPDIPROPHEADER = DIPROPHEADER*;
 using LPCDIPROPHEADER = const DIPROPHEADER*;
+/** @} */
 static_assert(sizeof(DIPROPHEADER) == 16);
 
+/// A property with one value (axis mode, dead zone).
 struct DIPROPDWORD {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   DIPROPHEADER diph;
   DWORD dwData;
+  /** @} */
 };
 static_assert(sizeof(DIPROPDWORD) == 20);
 
+/// A property with a range (an axis's range).
 struct DIPROPRANGE {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   DIPROPHEADER diph;
   LONG lMin;
   LONG lMax;
+  /** @} */
 };
 static_assert(sizeof(DIPROPRANGE) == 24);
 
+/// @name Property headers and values
+/** @{ */
+/// How DIPROPHEADER names its object (the device, an offset in the data
+/// format, an object identifier), the two axis modes, and a range's open ends.
 #define DIPH_DEVICE 0
 #define DIPH_BYOFFSET 1
 #define DIPH_BYID 2
@@ -183,10 +248,14 @@ static_assert(sizeof(DIPROPRANGE) == 24);
 #define DIPROPAXISMODE_REL 1
 #define DIPROPRANGE_NOMIN (static_cast<LONG>(0x80000000u))
 #define DIPROPRANGE_NOMAX (static_cast<LONG>(0x7FFFFFFF))
+/** @} */
 
+/// The property identifiers behind the DIPROP_ names.
 namespace platform::dinput {
-// The property identifiers: the platform passes small integers disguised as GUID
-// references; here each is a GUID of its own with the property number first.
+/// @name The property identifiers
+/** @{ */
+/// The platform passes small integers disguised as GUID references; here each
+/// is a GUID of its own with the property number first.
 inline constexpr GUID MakeProperty(uint32_t n) { return {n, 0, 0, {'D', 'I', 'P', 'R', 'O', 'P', 0, 0}}; }
 inline constexpr GUID kPropBufferSize = MakeProperty(1);
 inline constexpr GUID kPropAxisMode = MakeProperty(2);
@@ -194,35 +263,65 @@ inline constexpr GUID kPropGranularity = MakeProperty(3);
 inline constexpr GUID kPropRange = MakeProperty(4);
 inline constexpr GUID kPropDeadZone = MakeProperty(5);
 inline constexpr GUID kPropSaturation = MakeProperty(6);
+/** @} */
 }  // namespace platform::dinput
+/// @name Properties
+/** @{ */
+/// The properties of IDirectInputDeviceA::SetProperty. DIPROP_AXISMODE (mouse
+/// and joystick), DIPROP_RANGE and DIPROP_DEADZONE (joystick axes, by device,
+/// offset or identifier) are kept; the others answer DIERR_UNSUPPORTED: there
+/// is no buffered data here.
 #define DIPROP_BUFFERSIZE (platform::dinput::kPropBufferSize)
 #define DIPROP_AXISMODE (platform::dinput::kPropAxisMode)
 #define DIPROP_GRANULARITY (platform::dinput::kPropGranularity)
 #define DIPROP_RANGE (platform::dinput::kPropRange)
 #define DIPROP_DEADZONE (platform::dinput::kPropDeadZone)
 #define DIPROP_SATURATION (platform::dinput::kPropSaturation)
+/** @} */
 
-// Data formats.
+/// One object of a data format. Only the three standard formats are read
+/// here, so these records describe them rather than being interpreted.
 struct DIOBJECTDATAFORMAT {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   const GUID* pguid;
   DWORD dwOfs;
   DWORD dwType;
   DWORD dwFlags;
+  /** @} */
 };
+/// @name Pointers to a DIOBJECTDATAFORMAT
+/** @{ */
+/// Pointers to a DIOBJECTDATAFORMAT.
 using LPDIOBJECTDATAFORMAT = DIOBJECTDATAFORMAT*;
 using LPCDIOBJECTDATAFORMAT = const DIOBJECTDATAFORMAT*;
+/** @} */
 
+/// A data format for IDirectInputDeviceA::SetDataFormat: one of c_dfDIKeyboard,
+/// c_dfDIMouse and c_dfDIJoystick (or a copy of one).
 struct DIDATAFORMAT {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   DWORD dwSize;
   DWORD dwObjSize;
   DWORD dwFlags;
   DWORD dwDataSize;
   DWORD dwNumObjs;
   LPDIOBJECTDATAFORMAT rgodf;
+  /** @} */
 };
+/// @name Pointers to a DIDATAFORMAT
+/** @{ */
+/// Pointers to a DIDATAFORMAT.
 using LPDIDATAFORMAT = DIDATAFORMAT*;
 using LPCDIDATAFORMAT = const DIDATAFORMAT*;
+/** @} */
 
+/// @name Data format flags and object types
+/** @{ */
+/// The flags of DIDATAFORMAT and the object types of DIOBJECTDATAFORMAT.
 #define DIDF_ABSAXIS 0x00000001
 #define DIDF_RELAXIS 0x00000002
 #define DIDFT_ALL 0x00000000
@@ -236,22 +335,40 @@ using LPCDIDATAFORMAT = const DIDATAFORMAT*;
 #define DIDFT_ANYINSTANCE 0x00FFFF00
 #define DIDFT_MAKEINSTANCE(n) (static_cast<DWORD>(static_cast<WORD>(n)) << 8)
 #define DIDFT_OPTIONAL 0x80000000u
+/** @} */
 
-// The standard formats: 256 key bytes, DIMOUSESTATE, DIJOYSTATE.
+/// @name The standard formats
+/** @{ */
+/// 256 key bytes, DIMOUSESTATE, DIJOYSTATE.
 extern const DIDATAFORMAT c_dfDIKeyboard;
 extern const DIDATAFORMAT c_dfDIMouse;
 extern const DIDATAFORMAT c_dfDIJoystick;
+/** @} */
 
+/// The mouse's state in c_dfDIMouse: motion since the last read (relative axes,
+/// the default) or since the device was made (absolute), the wheel in lZ, and
+/// buttons with bit 7 set while down.
 struct DIMOUSESTATE {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   LONG lX;
   LONG lY;
   LONG lZ;
   BYTE rgbButtons[4];
+  /** @} */
 };
+/// Pointer to a DIMOUSESTATE.
 using LPDIMOUSESTATE = DIMOUSESTATE*;
 static_assert(sizeof(DIMOUSESTATE) == 16);
 
+/// The joystick's state in c_dfDIJoystick: axes scaled to each axis's range
+/// (0..65535 unless set), buttons with bit 7 set while down; the hats always
+/// read centred (0xFFFFFFFF).
 struct DIJOYSTATE {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   LONG lX;
   LONG lY;
   LONG lZ;
@@ -261,10 +378,16 @@ struct DIJOYSTATE {
   LONG rglSlider[2];
   DWORD rgdwPOV[4];
   BYTE rgbButtons[32];
+  /** @} */
 };
+/// Pointer to a DIJOYSTATE.
 using LPDIJOYSTATE = DIJOYSTATE*;
 static_assert(sizeof(DIJOYSTATE) == 80);
 
+/// @name Offsets in the state records
+/** @{ */
+/// Where each axis, slider, hat and button lies in DIJOYSTATE (DIJOFS_) and
+/// DIMOUSESTATE (DIMOFS_), as DIPH_BYOFFSET names them.
 #define DIJOFS_X 0
 #define DIJOFS_Y 4
 #define DIJOFS_Z 8
@@ -281,9 +404,11 @@ static_assert(sizeof(DIJOYSTATE) == 80);
 #define DIMOFS_BUTTON1 13
 #define DIMOFS_BUTTON2 14
 #define DIMOFS_BUTTON3 15
+/** @} */
 
-// Keyboard scan codes (set-1 make codes; keys sent with the extended prefix
-// have 0x80 added).
+/// @name Keyboard scan codes (set-1 make codes; keys sent with the extended prefix have 0x80 added)
+/** @{ */
+/// Keyboard scan codes (set-1 make codes; keys sent with the extended prefix have 0x80 added).
 #define DIK_ESCAPE 0x01
 #define DIK_1 0x02
 #define DIK_2 0x03
@@ -389,31 +514,72 @@ static_assert(sizeof(DIJOYSTATE) == 80);
 #define DIK_LWIN 0xDB
 #define DIK_RWIN 0xDC
 #define DIK_APPS 0xDD
+/** @} */
 
-// The device interfaces.
+/// A keyboard, mouse or joystick, read by polling its state.
+///
+/// Acquiring: a foreground device is acquired only while its window has the
+/// focus; losing the focus unacquires it, and the next read answers
+/// DIERR_INPUTLOST once, then DIERR_NOTACQUIRED. While the mouse is acquired
+/// and its window focused, the pointer is captured (relative motion), so it
+/// never stops at a screen edge; letting the mouse go gives the pointer back.
+/// A joystick unplugged is lost the same way.
 struct IDirectInputDeviceA : IUnknown {
+  /// Attached, polled (joystick), the type, axes and buttons.
   virtual HRESULT GetCapabilities(LPDIDEVCAPS caps) = 0;
+  /// Sets a property (see DIPROP_AXISMODE and the others); DIERR_ACQUIRED for
+  /// the axis mode while acquired.
   virtual HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) = 0;
+  /// Starts delivering state; needs a data format, and for a foreground device
+  /// the focus (else DIERR_OTHERAPPHASPRIO). Motion made before is not
+  /// reported. DI_NOEFFECT when already acquired.
   virtual HRESULT Acquire() = 0;
+  /// Stops delivering state; DI_NOEFFECT when not acquired.
   virtual HRESULT Unacquire() = 0;
+  /// Copies the state in the device's standard format; size must be its size
+  /// (256 bytes, DIMOUSESTATE or DIJOYSTATE).
   virtual HRESULT GetDeviceState(DWORD size, LPVOID data) = 0;
+  /// Only the device's own standard format is taken; DIERR_ACQUIRED while acquired.
   virtual HRESULT SetDataFormat(LPCDIDATAFORMAT format) = 0;
+  /// One of exclusive and non-exclusive, one of foreground and background; the
+  /// system keyboard and mouse cannot be exclusive in the background
+  /// (DIERR_UNSUPPORTED).
   virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
+  /// What the device is; the DirectX 3 size is accepted in dwSize.
   virtual HRESULT GetDeviceInfo(LPDIDEVICEINSTANCEA info) = 0;
+  /// This system has no input control panel: DIERR_UNSUPPORTED.
   virtual HRESULT RunControlPanel(HWND owner, DWORD flags) = 0;
 };
+/// Pointer to an IDirectInputDeviceA.
 using LPDIRECTINPUTDEVICEA = IDirectInputDeviceA*;
 
+/// The second-generation device interface (QueryInterface with
+/// IID_IDirectInputDevice2A), for polling.
 struct IDirectInputDevice2A : IDirectInputDeviceA {
+  /// Reads the devices' events; DI_OK for the joystick (a polled device),
+  /// DI_NOEFFECT for the others, DIERR_INPUTLOST or DIERR_NOTACQUIRED when not
+  /// acquired.
   virtual HRESULT Poll() = 0;
 };
+/// Pointer to an IDirectInputDevice2A.
 using LPDIRECTINPUTDEVICE2A = IDirectInputDevice2A*;
 
+/// DirectInput: lists and makes the devices.
 struct IDirectInputA : IUnknown {
+  /// GUID_SysKeyboard, GUID_SysMouse, or the instance identifier EnumDevices
+  /// gave for the attached joystick; anything else DIERR_DEVICENOTREG.
   virtual HRESULT CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICEA* device, LPUNKNOWN outer) = 0;
+  /// Mouse, keyboard, then the joystick while one is attached (devType 0 for
+  /// all, or one DIDEVTYPE_); none gives force feedback.
   virtual HRESULT EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA callback, LPVOID ref, DWORD flags) = 0;
 };
+/// @name Pointers to an IDirectInputA
+/** @{ */
+/// Pointers to an IDirectInputA.
 using LPDIRECTINPUTA = IDirectInputA*;
 using LPDIRECTINPUT = IDirectInputA*;
+/** @} */
 
+/// Makes DirectInput; version 0x0300 to DIRECTINPUT_VERSION (else
+/// DIERR_OLDDIRECTINPUTVERSION or DIERR_BETADIRECTINPUTVERSION).
 HRESULT DirectInputCreateA(HINSTANCE instance, DWORD version, LPDIRECTINPUTA* directInput, LPUNKNOWN outer);

@@ -1,7 +1,15 @@
 // SPDX-License-Identifier: MIT
-// Control of the headless backend, for tests and tools: the platform_testing
-// library, which a program links beside the headless backend. Time is virtual: it moves only when
-// Sleep, a wait for the vertical blank or AdvanceTime says so.
+/// @file
+/// Control of the headless backend, for tests and tools: the platform_testing
+/// library, which a program links beside the headless backend. Time is virtual: it moves only when
+/// Sleep, a wait for the vertical blank or AdvanceTime says so.
+///
+/// The headless backend has no display, no sound card and no input devices:
+/// frames and audio are captured for reading back, input is scripted, message
+/// boxes take scripted answers, and faults can be injected into DirectDraw,
+/// DirectInput and DirectSound so that every failure path of a program can be
+/// reached from a test. Link Rallex::platform_headless and
+/// Rallex::platform_testing in place of Rallex::platform_sdl.
 #pragma once
 
 #include <cstdint>
@@ -11,173 +19,199 @@
 
 namespace platform::headless {
 
-// Puts every piece of headless state back to its start: clock at 0, no events,
-// no answers, no faults, no captured frames or audio, no windows. Call at the
-// start of each test.
+/// Puts every piece of headless state back to its start: clock at 0, no events,
+/// no answers, no faults, no captured frames or audio, no windows. Call at the
+/// start of each test.
 void Reset();
 
-// The virtual clock.
+/// The virtual clock: milliseconds since Reset (timeGetTime reads it).
 uint32_t Now();
+/// Moves the virtual clock on (delivering events scripted for the moments
+/// passed, and mixing audio for them).
 void AdvanceTime(uint32_t ms);
 
-// Scripted window-system input, delivered in order when the platform next looks
-// for events. Scan codes are DirectInput's (DIK_ values).
+/// @name Scripted input
+/** @{ */
+/// Scripted window-system input, delivered in order when the platform next looks
+/// for events. Scan codes are DirectInput's (DIK_ values).
 void KeyDown(uint32_t scanCode);
 void KeyUp(uint32_t scanCode);
+/// Relative mouse motion.
 void MouseMove(int32_t dx, int32_t dy);
+/// Mouse button 0 (left), 1 (right) or 2 (middle) goes down or up.
 void MouseButton(int button, bool pressed);
-void CloseWindow();  // the user pressed the window's close box
+void CloseWindow();  ///< the user pressed the window's close box
+/// The program's window gains or loses the focus (as when the player switches
+/// to another program).
 void SetFocus(bool focused);
-void JoystickAttach(bool attached);  // a 4-axis, 12-button stick named "Headless Joystick"
-// Attaches a joystick described in full; gamepad makes it a game controller.
+void JoystickAttach(bool attached);  ///< a 4-axis, 12-button stick named "Headless Joystick"
+/// Attaches a joystick described in full; gamepad makes it a game controller.
 void JoystickAttachDevice(const std::string& name, int axes, int buttons, bool gamepad);
-void JoystickAxis(int axis, int32_t value);  // -32768..32767
+void JoystickAxis(int axis, int32_t value);  ///< -32768..32767
+/// A joystick button goes down or up.
 void JoystickButton(int button, bool pressed);
-// Events scripted for a later moment of the virtual clock.
+/** @} */
+/// @name Input at a later moment
+/** @{ */
+/// Events scripted for a later moment of the virtual clock.
 void KeyDownAt(uint32_t time, uint32_t scanCode);
 void CloseWindowAt(uint32_t time);
 void MouseMoveAt(uint32_t time, int32_t dx, int32_t dy);
 void MouseButtonAt(uint32_t time, int button, bool pressed);
 void SetFocusAt(uint32_t time, bool focused);
+/** @} */
 
-// Message boxes: each box shown takes the next scripted answer (IDOK, IDYES,
-// IDNO); with none scripted, it takes its first button (IDOK or IDYES).
+/// Message boxes: each box shown takes the next scripted answer (IDOK, IDYES,
+/// IDNO); with none scripted, it takes its first button (IDOK or IDYES).
 struct MessageBoxRecord {
-  std::string text;
-  std::string caption;
-  unsigned type = 0;
-  int answer = 0;
+  std::string text;     ///< the message
+  std::string caption;  ///< the title
+  unsigned type = 0;    ///< MB_ buttons and icon
+  int answer = 0;       ///< the answer taken
 };
+/// Queues the answer of a coming box.
 void AnswerNextMessageBox(int answer);
+/// The boxes shown since Reset, in order.
 const std::vector<MessageBoxRecord>& MessageBoxes();
 
-// Debugger output lines written with OutputDebugStringA.
+/// Debugger output lines written with OutputDebugStringA.
 const std::vector<std::string>& DebugOutput();
 
-// Windows the platform asked the backend for.
+/// Windows the platform asked the backend for.
 struct WindowRecord {
-  std::string title;
-  int clientWidth = 0;
-  int clientHeight = 0;
-  bool visible = false;
-  bool cursorVisible = true;
-  bool fullScreen = false;
-  bool hasIcon = false;
-  bool destroyed = false;
+  std::string title;         ///< the caption
+  int clientWidth = 0;       ///< the client area's size
+  int clientHeight = 0;      ///< the client area's size
+  bool visible = false;      ///< shown
+  bool cursorVisible = true;  ///< the cursor shows over it
+  bool fullScreen = false;   ///< an exclusive full-screen display owns it
+  bool hasIcon = false;      ///< the class gave it an icon
+  bool destroyed = false;    ///< DestroyWindow was called
 };
+/// Every window made since Reset, destroyed ones included.
 std::vector<WindowRecord> Windows();
 
-// Presented frames (0x00RRGGBB, top row first). Only the latest few are kept.
-// When the display has a pixel format of its own, raw holds the same picture in
-// it: rows of width * bitsPerPixel / 8 bytes, top row first, with the format's
-// channel masks (zero for 8 bits, whose colours pixels gives through the
-// palette).
+/// Presented frames (0x00RRGGBB, top row first). Only the latest few are kept.
+/// When the display has a pixel format of its own, raw holds the same picture in
+/// it: rows of width * bitsPerPixel / 8 bytes, top row first, with the format's
+/// channel masks (zero for 8 bits, whose colours pixels gives through the
+/// palette).
 struct CapturedFrame {
-  int width = 0;
-  int height = 0;
-  uint32_t time = 0;
-  std::vector<uint32_t> pixels;
-  int bitsPerPixel = 0;  // 0 when the frame came without raw pixels
-  uint32_t redMask = 0;
-  uint32_t greenMask = 0;
-  uint32_t blueMask = 0;
-  std::vector<uint8_t> raw;
+  int width = 0;                 ///< size in pixels
+  int height = 0;                ///< size in pixels
+  uint32_t time = 0;             ///< the virtual time it was presented at
+  std::vector<uint32_t> pixels;  ///< 0x00RRGGBB, top row first
+  int bitsPerPixel = 0;  ///< 0 when the frame came without raw pixels
+  uint32_t redMask = 0;          ///< the raw format's red mask
+  uint32_t greenMask = 0;        ///< the raw format's green mask
+  uint32_t blueMask = 0;         ///< the raw format's blue mask
+  std::vector<uint8_t> raw;      ///< the picture in the display's own format
 };
+/// Frames presented since Reset (counted with capture off too).
 uint64_t PresentedFrameCount();
-// With capture off, presented frames are only counted: their pixels are not
-// converted or kept and LastFrame stays as it was. On after Reset.
+/// With capture off, presented frames are only counted: their pixels are not
+/// converted or kept and LastFrame stays as it was. On after Reset.
 void CaptureFrames(bool capture);
+/// The latest captured frame, or null before the first.
 const CapturedFrame* LastFrame();
-// Called with every captured frame as it is presented (for looking at frames in
-// the middle of a blocking operation, such as a fade); empty to stop. Reset
-// removes it.
+/// Called with every captured frame as it is presented (for looking at frames in
+/// the middle of a blocking operation, such as a fade); empty to stop. Reset
+/// removes it.
 void OnFramePresented(std::function<void(const CapturedFrame&)> observer);
 
-// Whether the mouse is in relative (grabbed) mode.
+/// Whether the mouse is in relative (grabbed) mode.
 bool RelativeMouse();
 
-// Audio mixed in virtual time: whenever the clock moves while an audio device is
-// open, the device's callback is run for the elapsed frames and its output kept
-// here (interleaved, at the rate and channel count the device was opened with).
-// The capture starts when the device opens; Reset and ClearCapturedAudio empty
-// it but leave an open device open (the first kept frame is then the one due at
-// the moment of the reset or clear).
+/// Audio mixed in virtual time: whenever the clock moves while an audio device is
+/// open, the device's callback is run for the elapsed frames and its output kept
+/// here (interleaved, at the rate and channel count the device was opened with).
+/// The capture starts when the device opens; Reset and ClearCapturedAudio empty
+/// it but leave an open device open (the first kept frame is then the one due at
+/// the moment of the reset or clear).
 struct AudioCapture {
-  int rate = 0;
-  int channels = 0;
-  bool open = false;
-  std::vector<int16_t> samples;
+  int rate = 0;                  ///< frames a second
+  int channels = 0;              ///< interleaved channels
+  bool open = false;             ///< an audio device is open
+  std::vector<int16_t> samples;  ///< what was heard
 };
+/// The audio heard so far.
 const AudioCapture& CapturedAudio();
+/// Empties the capture (an open device stays open).
 void ClearCapturedAudio();
 
-// The rate the audio device obtains, as a real device may give another rate
-// than the one asked for; 0 (the default) gives the rate asked for. Takes
-// effect at the next open.
+/// The rate the audio device obtains, as a real device may give another rate
+/// than the one asked for; 0 (the default) gives the rate asked for. Takes
+/// effect at the next open.
 void SetAudioDeviceRate(int rate);
-// The frame of the capture that corresponds to the virtual time ms (for
-// finding when something was heard); negative before the capture began.
+/// The frame of the capture that corresponds to the virtual time ms (for
+/// finding when something was heard); negative before the capture began.
 int64_t AudioFrameAt(uint32_t ms);
 
-// Fault injection.
+/// Fault injection: opening the audio device fails (DirectSoundCreate answers
+/// DSERR_NODRIVER) while set.
 void FailAudioOpen(bool fail);
-// The wave, MIDI and auxiliary devices report no volume control and refuse
-// volume changes (Reset gives the control back and every volume to full).
+/// The wave, MIDI and auxiliary devices report no volume control and refuse
+/// volume changes (Reset gives the control back and every volume to full).
 void MixerWithoutVolumeControl(bool without);
-// The next count DuplicateSoundBuffer calls fail (DSERR_OUTOFMEMORY).
+/// The next count DuplicateSoundBuffer calls fail (DSERR_OUTOFMEMORY).
 void FailSoundBufferDuplicates(int count);
-// The sound font the MIDI synthesiser loads from the next open of a MIDI
-// device on (by default RALLEX_SOUNDFONT, else the system's General MIDI font).
+/// The sound font the MIDI synthesiser loads from the next open of a MIDI
+/// device on (by default RALLEX_SOUNDFONT, else the system's General MIDI font).
 void SetSoundFont(const std::string& path);
+/// The sound font the next open of a MIDI device loads.
 std::string SoundFont();
-// Every DirectSound buffer becomes lost (as when another program takes the
-// output): it stops, reports DSBSTATUS_BUFFERLOST and refuses to play until
-// restored.
+/// Every DirectSound buffer becomes lost (as when another program takes the
+/// output): it stops, reports DSBSTATUS_BUFFERLOST and refuses to play until
+/// restored.
 void LoseSoundBuffers();
-// The audio device goes away (a headset unplugged) and comes back: the
-// platform hears of it at its next look at the events. While it is gone the
-// mixer is still pulled at the device's pace, but the capture gets silence.
+/// The audio device goes away (a headset unplugged) and comes back: the
+/// platform hears of it at its next look at the events. While it is gone the
+/// mixer is still pulled at the device's pace, but the capture gets silence.
 void LoseAudioDevice();
+/// The audio device comes back (see LoseAudioDevice); lost buffers can then
+/// be restored.
 void ReturnAudioDevice();
 
-// DirectInput faults. Results are HRESULT values (DIERR_...).
+/// DirectInput faults. Results are HRESULT values (DIERR_...). Which device
+/// a fault is for.
+/// Any: whichever such device comes first.
 enum class InputDevice { Any, Keyboard, Mouse, Joystick };
-// The next state read (GetDeviceState) of such a device fails with result. A
-// DIERR_INPUTLOST or DIERR_NOTACQUIRED failure also unacquires the device, as a
-// real loss of the device would.
+/// The next state read (GetDeviceState) of such a device fails with result. A
+/// DIERR_INPUTLOST or DIERR_NOTACQUIRED failure also unacquires the device, as a
+/// real loss of the device would.
 void FailNextDeviceRead(int32_t result, InputDevice device = InputDevice::Any);
-// The next count Acquire calls on such a device fail with result.
+/// The next count Acquire calls on such a device fail with result.
 void FailAcquire(int count, int32_t result, InputDevice device = InputDevice::Any);
-// The next CreateDevice for such a device fails with DIERR_DEVICENOTREG.
+/// The next CreateDevice for such a device fails with DIERR_DEVICENOTREG.
 void FailDeviceCreation(InputDevice device);
-// DirectInputCreateA fails with result until called again with 0.
+/// DirectInputCreateA fails with result until called again with 0.
 void FailDirectInputCreate(int32_t result);
-// After skip successful SetProperty calls, the next one fails with result.
+/// After skip successful SetProperty calls, the next one fails with result.
 void FailSetProperty(int skip, int32_t result);
-// QueryInterface for the second-generation device interface fails.
+/// QueryInterface for the second-generation device interface fails.
 void FailDeviceInterface(bool fail);
-// Input devices created and not yet released (for finding leaks).
+/// Input devices created and not yet released (for finding leaks).
 int OpenInputDevices();
 
-// DirectDraw. Results are HRESULT values (DDERR_ names of platform/ddraw.h).
-// Loses every surface in video memory (driver's-choice surfaces placed there
-// included) and the display's own surfaces, as when another program takes the
-// display.
+/// DirectDraw. Results are HRESULT values (DDERR_ names of platform/ddraw.h).
+/// Loses every surface in video memory (driver's-choice surfaces placed there
+/// included) and the display's own surfaces, as when another program takes the
+/// display.
 void LoseAllSurfaces();
-// The next count CreateSurface calls fail with result.
+/// The next count CreateSurface calls fail with result.
 void FailSurfaceCreations(int count, int32_t result);
-// Total video memory of the emulated card (256 MB unless set); video-memory
-// surfaces beyond it fail with DDERR_OUTOFVIDEOMEMORY, driver's-choice ones go
-// to system memory.
+/// Total video memory of the emulated card (256 MB unless set); video-memory
+/// surfaces beyond it fail with DDERR_OUTOFVIDEOMEMORY, driver's-choice ones go
+/// to system memory.
 void SetVideoMemory(uint32_t bytes);
-// The next count Lock calls without DDLOCK_WAIT answer DDERR_WASSTILLDRAWING.
+/// The next count Lock calls without DDLOCK_WAIT answer DDERR_WASSTILLDRAWING.
 void LockStillDrawing(int count);
-// DirectDrawCreate fails with result until set back to 0.
+/// DirectDrawCreate fails with result until set back to 0.
 void FailDirectDrawCreate(int32_t result);
-// Blt refuses mirrored copies (DDBLT_DDFX with a mirror flag) with
-// DDERR_NOMIRRORHW, as display hardware without mirroring did.
+/// Blt refuses mirrored copies (DDBLT_DDFX with a mirror flag) with
+/// DDERR_NOMIRRORHW, as display hardware without mirroring did.
 void RefuseMirroring(bool refuse);
-// The desktop's size in pixels (1280 x 1024 unless set).
+/// The desktop's size in pixels (1280 x 1024 unless set).
 void SetDesktopSize(int width, int height);
 
 }  // namespace platform::headless

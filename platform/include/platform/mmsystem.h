@@ -1,12 +1,25 @@
 // SPDX-License-Identifier: MIT
-// WINMM: the millisecond clock, device volumes and the media control interface.
+/// @file
+/// WINMM: the millisecond clock, device volumes and the media control interface.
+///
+/// MIDI plays through FluidSynth with the system's General MIDI sound font
+/// (Debian's fluid-soundfont-gm; RALLEX_SOUNDFONT names another). The
+/// synthesizer is loaded when a program first opens a MIDI file, so a program
+/// that plays no music does not need it; where it or the sound font is
+/// missing, the open fails with MCIERR_SEQ_NOMIDIPRESENT, standard error says
+/// once which package is missing, and nothing else breaks. In the browser a
+/// WebAssembly synthesizer with a small sound font takes its place.
 #pragma once
 
 #include <cstddef>
 
 #include "platform/wintypes.h"
 
+/// The result of the multimedia calls: MMSYSERR_NOERROR (0) or an error.
 using MMRESULT = UINT;
+/// @name Multimedia results
+/** @{ */
+/// Windows' values.
 #define MMSYSERR_NOERROR 0
 #define MMSYSERR_ERROR 1
 #define MMSYSERR_BADDEVICEID 2
@@ -16,37 +29,61 @@ using MMRESULT = UINT;
 #define MMSYSERR_NOTSUPPORTED 8
 #define MMSYSERR_INVALPARAM 11
 #define TIMERR_NOERROR 0
+/** @} */
 
-// Milliseconds since the platform started; wraps after 49.7 days like the original.
+/// Milliseconds since the platform started; wraps after 49.7 days like the original.
+/// On the headless backend the virtual clock; a loop that reads the same
+/// millisecond again and again is let sleep a little, so that busy waits do
+/// not spin.
 DWORD timeGetTime();
+/// @name Timer resolution
+/** @{ */
+/// Accepted (TIMERR_NOERROR): the clock is always read to the millisecond.
 MMRESULT timeBeginPeriod(UINT period);
 MMRESULT timeEndPeriod(UINT period);
+/** @} */
 
 // ---------------------------------------------------------------------------
-// Device volumes. There is one wave output (the DirectSound mixer's wave line),
-// one MIDI output (the synthesiser's line) and one auxiliary device, which is
-// the mixer's master line: it scales everything that is heard. A volume word
-// holds the left channel in its low 16 bits and the right in its high 16 bits,
-// 0 (silent) to 0xFFFF (full), and scales the line's amplitude linearly.
+// Device volumes.
 
+/// @name Volume device handles
+/** @{ */
+/// Device 0 given as a null handle.
 RX_DECLARE_HANDLE(HWAVEOUT);
 RX_DECLARE_HANDLE(HMIDIOUT);
+/** @} */
+/// Pointer to a HWAVEOUT.
 using LPHWAVEOUT = HWAVEOUT*;
+/// Pointer to a HMIDIOUT.
 using LPHMIDIOUT = HMIDIOUT*;
+/// A driver version: major in the high byte, minor in the low one.
 using MMVERSION = UINT;
 
+/// @name Device numbers and names
+/** @{ */
+/// The length of a device's name; the mappers, which stand for device 0; the
+/// manufacturer number the capabilities report.
 #define MAXPNAMELEN 32
 #define WAVE_MAPPER (static_cast<UINT>(-1))
 #define MIDI_MAPPER (static_cast<UINT>(-1))
 #define MM_MICROSOFT 1
+/** @} */
 
+/// @name Wave output capabilities
+/** @{ */
+/// WAVEOUTCAPSA.dwSupport: the wave line has a left and right volume.
 #define WAVECAPS_PITCH 0x0001
 #define WAVECAPS_PLAYBACKRATE 0x0002
 #define WAVECAPS_VOLUME 0x0004
 #define WAVECAPS_LRVOLUME 0x0008
 #define WAVECAPS_SYNC 0x0010
 #define WAVECAPS_SAMPLEACCURATE 0x0020
+/** @} */
 
+/// @name Wave formats
+/** @{ */
+/// WAVEOUTCAPSA.dwFormats: rate (1 11 kHz, 2 22 kHz, 4 44 kHz), mono or
+/// stereo, 8 or 16 bits.
 #define WAVE_FORMAT_1M08 0x00000001
 #define WAVE_FORMAT_1S08 0x00000002
 #define WAVE_FORMAT_1M16 0x00000004
@@ -59,12 +96,20 @@ using MMVERSION = UINT;
 #define WAVE_FORMAT_4S08 0x00000200
 #define WAVE_FORMAT_4M16 0x00000400
 #define WAVE_FORMAT_4S16 0x00000800
+/** @} */
 
+/// @name MIDI output capabilities
+/** @{ */
+/// MIDIOUTCAPSA.dwSupport: the synthesizer's line has a left and right volume.
 #define MIDICAPS_VOLUME 0x0001
 #define MIDICAPS_LRVOLUME 0x0002
 #define MIDICAPS_CACHE 0x0004
 #define MIDICAPS_STREAM 0x0008
+/** @} */
 
+/// @name MIDI output technologies
+/** @{ */
+/// MIDIOUTCAPSA.wTechnology: the synthesizer reports MOD_SWSYNTH.
 #define MOD_MIDIPORT 1
 #define MOD_SYNTH 2
 #define MOD_SQSYNTH 3
@@ -72,13 +117,23 @@ using MMVERSION = UINT;
 #define MOD_MAPPER 5
 #define MOD_WAVETABLE 6
 #define MOD_SWSYNTH 7
+/** @} */
 
+/// @name Auxiliary device kinds and capabilities
+/** @{ */
+/// AUXCAPSA.wTechnology and dwSupport: the master line has a left and right
+/// volume.
 #define AUXCAPS_CDAUDIO 1
 #define AUXCAPS_AUXIN 2
 #define AUXCAPS_VOLUME 0x0001
 #define AUXCAPS_LRVOLUME 0x0002
+/** @} */
 
+/// The wave output's capabilities (waveOutGetDevCapsA).
 struct WAVEOUTCAPSA {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   WORD wMid;
   WORD wPid;
   MMVERSION vDriverVersion;
@@ -87,11 +142,17 @@ struct WAVEOUTCAPSA {
   WORD wChannels;
   WORD wReserved1;
   DWORD dwSupport;
+  /** @} */
 };
 static_assert(sizeof(WAVEOUTCAPSA) == 52 && offsetof(WAVEOUTCAPSA, dwSupport) == 48);
+/// Pointer to a WAVEOUTCAPSA.
 using LPWAVEOUTCAPSA = WAVEOUTCAPSA*;
 
+/// The MIDI output's capabilities (midiOutGetDevCapsA): the synthesizer.
 struct MIDIOUTCAPSA {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   WORD wMid;
   WORD wPid;
   MMVERSION vDriverVersion;
@@ -101,11 +162,17 @@ struct MIDIOUTCAPSA {
   WORD wNotes;
   WORD wChannelMask;
   DWORD dwSupport;
+  /** @} */
 };
 static_assert(sizeof(MIDIOUTCAPSA) == 52 && offsetof(MIDIOUTCAPSA, dwSupport) == 48);
+/// Pointer to a MIDIOUTCAPSA.
 using LPMIDIOUTCAPSA = MIDIOUTCAPSA*;
 
+/// The auxiliary device's capabilities (auxGetDevCapsA): the master line.
 struct AUXCAPSA {
+  /// @name Fields
+  /** @{ */
+  /// As Windows lays the record out.
   WORD wMid;
   WORD wPid;
   MMVERSION vDriverVersion;
@@ -113,12 +180,22 @@ struct AUXCAPSA {
   WORD wTechnology;
   WORD wReserved1;
   DWORD dwSupport;
+  /** @} */
 };
 static_assert(sizeof(AUXCAPSA) == 48 && offsetof(AUXCAPSA, dwSupport) == 44);
+/// Pointer to an AUXCAPSA.
 using LPAUXCAPSA = AUXCAPSA*;
 
-// Capabilities are copied up to size bytes. Device 0 (or the mapper) exists;
-// volume handles are the device number 0 given as a null handle.
+/// @name Device volumes
+/** @{ */
+/// There is one wave output (the DirectSound mixer's wave line), one MIDI
+/// output (the synthesiser's line) and one auxiliary device, which is the
+/// mixer's master line: it scales everything that is heard. A volume word
+/// holds the left channel in its low 16 bits and the right in its high 16
+/// bits, 0 (silent) to 0xFFFF (full), and scales the line's amplitude
+/// linearly. Capabilities are copied up to size bytes. Device 0 (or the
+/// mapper) exists; volume handles are the device number 0 given as a null
+/// handle. The GetNumDevs calls answer 1.
 UINT waveOutGetNumDevs();
 MMRESULT waveOutGetDevCapsA(UINT_PTR device, LPWAVEOUTCAPSA caps, UINT size);
 MMRESULT waveOutSetVolume(HWAVEOUT device, DWORD volume);
@@ -131,26 +208,30 @@ UINT auxGetNumDevs();
 MMRESULT auxGetDevCapsA(UINT_PTR device, LPAUXCAPSA caps, UINT size);
 MMRESULT auxSetVolume(UINT device, DWORD volume);
 MMRESULT auxGetVolume(UINT device, LPDWORD volume);
+/** @} */
 
 // ---------------------------------------------------------------------------
-// The media control interface's command strings, for the MIDI sequencer:
-//   open ELEMENT [type sequencer] [alias NAME] [shareable]   (ELEMENT may be "quoted")
-//   play NAME [from MS] [to MS]      stop NAME | all      pause NAME     resume NAME
-//   seek NAME to MS|start|end        close NAME | all
-//   status NAME mode|length|position|ready|time format   set NAME time format milliseconds
-// Any command takes "notify" (MM_MCINOTIFY is posted to the callback window
-// when it completes, is superseded or is aborted) and "wait". Times are in
-// milliseconds. "open" answers the device number, "status" its item.
+// The media control interface.
 
+/// An MCI error code: 0 for success, else an MCIERR_ value.
 using MCIERROR = DWORD;
+/// An MCI device number, as "open" answers it.
 using MCIDEVICEID = UINT;
 
+/// @name Notifications
+/** @{ */
+/// MM_MCINOTIFY is posted to the callback window of a command given with
+/// "notify": wParam is how it ended (MCI_NOTIFY_), lParam the device number.
 #define MM_MCINOTIFY 0x03B9
 #define MCI_NOTIFY_SUCCESSFUL 0x0001
 #define MCI_NOTIFY_SUPERSEDED 0x0002
 #define MCI_NOTIFY_ABORTED 0x0004
 #define MCI_NOTIFY_FAILURE 0x0008
+/** @} */
 
+/// @name MCI error codes
+/** @{ */
+/// Windows' values; mciGetErrorStringA gives each one's text.
 #define MCIERR_BASE 256
 #define MCIERR_INVALID_DEVICE_ID (MCIERR_BASE + 1)
 #define MCIERR_UNRECOGNIZED_KEYWORD (MCIERR_BASE + 3)
@@ -210,10 +291,24 @@ using MCIDEVICEID = UINT;
 #define MCIERR_CREATEWINDOW (MCIERR_BASE + 91)
 #define MCIERR_FILE_READ (MCIERR_BASE + 92)
 #define MCIERR_FILE_WRITE (MCIERR_BASE + 93)
+/** @} */
 
-// Carries out one command string. returnString may be null; an answer that
-// does not fit returnLength characters with its terminator gives
-// MCIERR_PARAM_OVERFLOW. callback receives the notifications.
+/// Carries out one command string of the media control interface, for the
+/// MIDI sequencer (standard MIDI files, format 0 and 1, and RIFF RMID files):
+///
+///     open ELEMENT [type sequencer] [alias NAME] [shareable]   (ELEMENT may be "quoted")
+///     play NAME [from MS] [to MS]      stop NAME | all      pause NAME     resume NAME
+///     seek NAME to MS|start|end        close NAME | all
+///     status NAME mode|length|position|ready|time format   set NAME time format milliseconds
+///
+/// Any command takes "notify" (MM_MCINOTIFY is posted to the callback window
+/// when it completes, is superseded or is aborted) and "wait". Times are in
+/// milliseconds. "open" answers the device number, "status" its item. The
+/// first open loads the synthesizer (see the file's description).
+///
+/// Carries out one command string. returnString may be null; an answer that
+/// does not fit returnLength characters with its terminator gives
+/// MCIERR_PARAM_OVERFLOW. callback receives the notifications.
 MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback);
-// The text of an MCI error code; FALSE for an unknown code.
+/// The text of an MCI error code; FALSE for an unknown code.
 BOOL mciGetErrorStringA(MCIERROR error, LPSTR buffer, UINT length);

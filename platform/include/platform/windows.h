@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The Windows calls that the game and the media layer make, in one include.
+/// @file
+/// The Windows calls that the game and the media layer make, in one include.
 #pragma once
 
 #include "platform/wintypes.h"
@@ -8,5 +9,5 @@
 #include "platform/wingdi.h"
 #include "platform/mmsystem.h"
 
-// The program's entry point, called by the platform's own main().
+/// The program's entry point, called by the platform's own main().
 int WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);
