@@ -14,9 +14,7 @@ install(DIRECTORY "${PROJECT_SOURCE_DIR}/platform/include/platform/"
 install(FILES "${RALLEX_WEB_FREETYPE}/lib/libfreetype.a" DESTINATION "${CMAKE_INSTALL_LIBDIR}/rallex-web")
 install(DIRECTORY "${RALLEX_WEB_FREETYPE}/include/freetype2/"
         DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex-web/freetype2")
-install(FILES "${PROJECT_SOURCE_DIR}/platform/src/backend/web/library_rallex.js"
-              "${PROJECT_SOURCE_DIR}/platform/src/backend/web/library_synth.js"
-        DESTINATION "${CMAKE_INSTALL_DATADIR}/rallex/web")
+install(FILES ${RALLEX_WEB_JS_LIBRARIES} DESTINATION "${CMAKE_INSTALL_DATADIR}/rallex/web")
 # The page with what it serves beside a program (built into web/ of the build).
 set(page "${CMAKE_BINARY_DIR}/web")
 install(FILES "${page}/index.html" "${page}/page.js" "${page}/licenses.html"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The page around the game: loads it, says in one line what is going on, and
-// offers the browser's full screen and a new start once the game has ended.
+// The page around the game: loads it, says in one line what is going on,
+// offers the browser's full screen, how the picture is scaled and filtered
+// (remembered in localStorage), and a new start once the game has ended.
 // window.rallexStatus shows what the page has seen (frames, the game's state,
 // the sounds asked for and the audio played), for people and tests alike.
 (function() {
@@ -13,7 +14,8 @@
 
   var status = window.rallexStatus = {
     loadedAt: performance.now(), firstPauseAt: null, pausedMs: 0, firstFrameAt: null, frames: 0, state: null, sounds: [], audio: [],
-    trace: [], locked: false, lockRefused: false, unmuted: false, ended: false, exitStatus: null, error: null
+    trace: [], locked: false, lockRefused: false, unmuted: false, ended: false, exitStatus: null, error: null,
+    fitted: null, starts: 0
   };
   var fail = function(text) {
     status.error = text;
@@ -24,11 +26,18 @@
     return;
   }
 
+  // What the player has to play with: a touch screen, a mouse, or both. A
+  // browser that knows of no pointer at all (a headless one) counts as a mouse.
+  var touch = (navigator.maxTouchPoints || 0) > 0 || 'ontouchstart' in window;
+  var mouse = !touch || !window.matchMedia || window.matchMedia('(any-pointer: fine)').matches;
   var hint = function() {
     if (status.ended || status.error) return;
     var parts = [];
-    if (!status.unmuted) parts.push('Sound starts with your first click or key.');
-    parts.push(status.locked ? 'Escape gives the mouse back.' : 'Click the game to play with the mouse; Escape ends it.');
+    if (!status.unmuted) parts.push(mouse ? 'Sound starts with your first click or key.' : 'Touch the game for sound;');
+    if (status.locked) parts.push('Escape gives the mouse back.');
+    else if (!mouse) parts.push(status.unmuted ? 'Slide a finger over the game to play.' : 'slide a finger over it to play.');
+    else if (touch) parts.push('Click the game or slide a finger over it to play; Escape ends it.');
+    else parts.push('Click the game to play with the mouse; Escape ends it.');
     say(parts.join(' '));
   };
 
@@ -57,18 +66,34 @@
     gesture: function() { if (!status.unmuted) { status.unmuted = true; hint(); } },
     pointerLock: function(on) { status.locked = on; hint(); },
     pointerLockRefused: function() { status.lockRefused = true; },
-    trace: function(text) { status.trace.push(text); }
+    trace: function(text) { status.trace.push(text); },
+    // Where the picture was placed, in device pixels of the stage.
+    fitted: function(shown) { status.fitted = shown; }
   };
 
+  // The game ends when a side reaches 10 points (or the player leaves with
+  // Escape); the last state it showed tells the page who won.
+  var result = document.getElementById('result');
+  var outcome = function(score) {
+    if (!score) return 'The game has ended.';
+    var you = score[0], computer = score[1];
+    var final = you + '–' + computer;
+    if (you >= 10 && you > computer) return 'You won, ' + final + '.';
+    if (computer >= 10 && computer > you) return 'The computer won, ' + final + '.';
+    return 'You left the game at ' + final + '.';
+  };
+  var instance = null;
   var ended = function(code) {
     status.ended = true;
     status.exitStatus = code;
     if (document.pointerLockElement) document.exitPointerLock();
-    say(code === 0 ? 'The game has ended.' : 'The game has stopped (status ' + code + ').');
+    var text = code === 0 ? outcome(status.state && status.state.score) : 'The game has stopped (status ' + code + ').';
+    say(text);
+    result.textContent = text;
+    result.hidden = false;
     again.hidden = false;
     again.focus();
   };
-  again.addEventListener('click', function() { location.reload(); });
   full.addEventListener('click', function() {
     var stage = document.getElementById('stage');
     if (document.fullscreenElement) document.exitFullscreen();
@@ -76,30 +101,93 @@
     canvas.focus();
   });
 
-  var options = {
-    canvas: canvas,
-    rallexPage: page,
-    print: function(text) { console.log(text); },
-    printErr: function(text) { console.warn(text); },
-    onExit: ended,
-    onAbort: function(what) { fail('Rallex stopped: ' + what); }
+  // How the picture is scaled and filtered: the player's choice, kept in
+  // the browser for the next visit.
+  var display = {scaling: 'aspect', filter: 'nearest'};
+  var scaling = document.getElementById('scaling'), filter = document.getElementById('filter');
+  try {
+    var kept = JSON.parse(localStorage.getItem('rallex.display') || '{}');
+    if (['aspect', 'integer', 'stretch'].indexOf(kept.scaling) >= 0) display.scaling = kept.scaling;
+    if (['nearest', 'linear'].indexOf(kept.filter) >= 0) display.filter = kept.filter;
+  } catch (e) { /* no storage (a private window, a file: page): the defaults */ }
+  scaling.value = display.scaling;
+  filter.value = display.filter;
+  var choose = function() {
+    display = {scaling: scaling.value, filter: filter.value};
+    try { localStorage.setItem('rallex.display', JSON.stringify(display)); } catch (e) { /* kept for this visit only */ }
+    if (instance && instance.rallexSetDisplay) instance.rallexSetDisplay(display);
+  };
+  scaling.addEventListener('change', choose);
+  filter.addEventListener('change', choose);
+
+  // The program compiled once: a new start instantiates it again without
+  // downloading it (its data comes from the browser's own store, see
+  // --use-preload-cache in web/CMakeLists.txt).
+  var compiled = null;
+  var compile = function(url) {
+    return fetch(url).then(function(r) {
+      if (!r.ok) throw new Error('could not load ' + url + ' (' + r.status + ')');
+      // Compiled while it downloads where the server names it application/wasm.
+      return WebAssembly.compileStreaming ?
+        WebAssembly.compileStreaming(r.clone()).catch(function() { return r.arrayBuffer().then(WebAssembly.compile); }) :
+        r.arrayBuffer().then(WebAssembly.compile);
+    });
+  };
+  var options = function() {
+    return {
+      canvas: canvas,
+      rallexPage: page,
+      rallexDisplay: display,
+      rallexGestured: status.unmuted,
+      print: function(text) { console.log(text); },
+      printErr: function(text) { console.warn(text); },
+      onExit: ended,
+      onAbort: function(what) { fail('Rallex stopped: ' + what); },
+      instantiateWasm: function(imports, receive) {
+        if (!compiled) compiled = compile(program + '.wasm');
+        compiled.then(function(module) {
+          return WebAssembly.instantiate(module, imports).then(function(made) { receive(made, module); });
+        }).catch(function(e) { fail('Rallex could not start: ' + (e && e.message || e)); });
+        return {};
+      }
+    };
   };
 
   // ?script=FILE plays a scripted game: FILE holds one mouse x motion a line,
   // one per frame, on a virtual clock (&realtime=1: on the real one);
   // &frames=N stops after N frames.
   var params = new URLSearchParams(location.search);
+  var scripted = {};
   var ready = Promise.resolve();
   if (params.has('script')) {
     ready = fetch(params.get('script')).then(function(r) {
       if (!r.ok) throw new Error('no script ' + params.get('script'));
       return r.text();
     }).then(function(text) {
-      options.rallexScript = text.split('\n').filter(function(s) { return s.trim() !== ''; }).map(Number);
-      options.rallexMaxFrames = Number(params.get('frames') || 0);
-      options.rallexRealTime = params.get('realtime') === '1';
+      scripted.rallexScript = text.split('\n').filter(function(s) { return s.trim() !== ''; }).map(Number);
+      scripted.rallexMaxFrames = Number(params.get('frames') || 0);
+      scripted.rallexRealTime = params.get('realtime') === '1';
     });
   }
+
+  // A start, the first or again: a new instance of the program on the same
+  // canvas, once the last one has let go of the page.
+  var start = function() {
+    // The options become the program's Module (what it adds, rallexStop and
+    // rallexSetDisplay, is there as soon as it runs).
+    var o = instance = Object.assign(options(), scripted);
+    status.starts++;
+    return createRallex(o).then(function() { canvas.focus(); });
+  };
+  again.addEventListener('click', function() {
+    if (instance && instance.rallexStop) instance.rallexStop();
+    instance = null;
+    again.hidden = true;
+    result.hidden = true;
+    Object.assign(status, {ended: false, exitStatus: null, frames: 0, state: null, firstFrameAt: null, trace: [], sounds: [], audio: []});
+    hint();
+    start().catch(function(e) { fail('Rallex could not start: ' + (e && e.message || e)); });
+  });
 
   var script = document.createElement('script');
   // ?program=NAME runs another program of the page's folder instead.
@@ -107,7 +195,7 @@
   script.src = program + '.js';
   script.onerror = function() { fail('Could not load ' + script.src + ' from the server.'); };
   script.onload = function() {
-    ready.then(function() { return createRallex(options); }).then(function() { canvas.focus(); })
+    ready.then(start)
       .catch(function(e) { if (!status.ended) fail('Rallex could not start: ' + (e && e.message || e)); });
   };
   document.body.appendChild(script);

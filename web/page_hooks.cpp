@@ -34,24 +34,29 @@ void OnFrameStarting() {
   sounds.clear();
 }
 
-void OnFrameDone() {
-  ++frames;
-  std::string line = TraceLine(frames, sounds);
-  EM_ASM({ if (Module['rallexPage'] && Module['rallexPage'].trace) Module['rallexPage'].trace(UTF8ToString($0)); },
-         line.c_str());
-  if (maxFrames > 0 && frames >= maxFrames) SendMessageA(mainWindow, WM_CLOSE, 0, 0);
-}
-
 // Frame-by-frame state for the page: the frame, where the ball and both
 // paddles are (each as x, y, width, height) and the scores.
-void OnFrameShown() {
-  ++frames;
+void SendState() {
   EM_ASM({ if (Module['rallexPage'] && Module['rallexPage'].state)
              Module['rallexPage'].state({frame: $0, ball: [$1, $2, $3, $4], player: [$5, $6, $7, $8],
                                          computer: [$9, $10, $11, $12], score: [$13, $14]}); },
          frames, ball->x, ball->y, ball->width, ball->height, playerPaddle->x, playerPaddle->y, playerPaddle->width,
          playerPaddle->height, computerPaddle->x, computerPaddle->y, computerPaddle->width, computerPaddle->height,
          playerScore, computerScore);
+}
+
+void OnFrameShown() {
+  ++frames;
+  SendState();
+}
+
+void OnFrameDone() {
+  ++frames;
+  std::string line = TraceLine(frames, sounds);
+  EM_ASM({ if (Module['rallexPage'] && Module['rallexPage'].trace) Module['rallexPage'].trace(UTF8ToString($0)); },
+         line.c_str());
+  SendState();
+  if (maxFrames > 0 && frames >= maxFrames) SendMessageA(mainWindow, WM_CLOSE, 0, 0);
 }
 
 // The samples the rules ask for, as they ask, for the page to hear them played.

@@ -160,7 +160,7 @@ test('the mouse moves the paddle with pointer lock, Escape gives the pointer bac
   await page.keyboard.press('Escape');
   await waitFor(page, () => window.rallexStatus.ended, undefined, 5000);
   assert.equal((await status(page)).exitStatus, 0);
-  assert.match(await page.textContent('#line'), /ended/);
+  assert.match(await page.textContent('#line'), /^You left the game at \d+–\d+\.$/);
   assert.equal(await page.locator('#again').isVisible(), true);
   await context.close();
 });
@@ -198,6 +198,10 @@ test("a scripted game's trace equals the desktop's on every frame", async () => 
   assert.equal(trace.length, golden.length, 'frames');
   const first = trace.findIndex((line, i) => line !== golden[i]);
   assert.equal(first, -1, first < 0 ? '' : `frame ${first + 1}: ${trace[first]} against ${golden[first]}`);
+  // The last frame has the player at 10 and the computer at 5: the page says so.
+  assert.deepEqual(golden[golden.length - 1].split(',').slice(8, 10), ['10', '5']);
+  assert.equal(await page.textContent('#line'), 'You won, 10–5.');
+  assert.equal(await page.textContent('#result'), 'You won, 10–5.');
   assert.deepEqual(problems, []);
   await context.close();
 });

@@ -2,8 +2,11 @@
 // The page's side of the browser backend (web_backend.cpp): the canvas, DOM
 // events, the clock and the waits, Web Audio and message boxes. The page
 // (web/index.html) gives Module.canvas and, optionally, Module.rallexPage with
-// hooks that it wants to hear from (frames shown, audio, pointer lock).
+// hooks that it wants to hear from (frames shown, audio, pointer lock, the
+// end) and Module.rallexDisplay, how the picture is scaled. The event codes
+// and fields are RWP's, made from protocol.def.
 mergeInto(LibraryManager.library, {
+  $RW__deps: ['$RWP'],
   $RW: {
     t0: 0,
     events: [],
@@ -20,6 +23,18 @@ mergeInto(LibraryManager.library, {
     dialogOpen: false,
     gestured: false,
     frames: 0,
+    // What rallex_web_init attached, as [target, type, listener, options]:
+    // the input's, taken away when the program ends, and the fit's, kept so
+    // that the last picture still fits until the page lets the program go.
+    inputListeners: [],
+    fitListeners: [],
+    resizeObserver: null,
+    // How the picture is scaled ('aspect', 'integer' or 'stretch') and
+    // filtered ('nearest' or 'linear'), and where it is shown in device
+    // pixels of the stage.
+    display: {scaling: 'aspect', filter: 'nearest'},
+    shown: null,
+    scratch: 0,  // 16 bytes of the program's memory for the placing calls
     // KeyboardEvent.code -> the keyboard's set-1 scan code as DirectInput
     // numbers keys (extended keys with 0x80).
     keys: {
@@ -45,24 +60,46 @@ mergeInto(LibraryManager.library, {
       var page = Module['rallexPage'];
       if (page && typeof page[name] === 'function') page[name](arg);
     },
-    // type, scan, repeat, x, y, dx, dy, button, pressed
-    push: function(type, fields) {
-      var e = [type, 0, 0, 0, 0, 0, 0, 0, 0];
-      for (var k in fields) e[k] = fields[k];
+    listen: function(list, target, type, listener, options) {
+      target.addEventListener(type, listener, options);
+      list.push([target, type, listener, options]);
+    },
+    unlisten: function(list) {
+      while (list.length) {
+        var l = list.pop();
+        l[0].removeEventListener(l[1], l[2], l[3]);
+      }
+    },
+    // Queues an event by its name in RWP.events, with its fields by name.
+    push: function(name, fields) {
+      var e = new Array(RWP.eventInts).fill(0);
+      e[0] = RWP.events[name];
+      for (var k in fields) e[RWP.fields[k]] = fields[k];
       RW.events.push(e);
       if (RW.wake) { var w = RW.wake; RW.wake = null; w(1); }
     },
-    // The pointer's place in the picture's pixels.
+    // The area the picture is placed in (the canvas's parent, the page's
+    // stage) in device pixels.
+    area: function() {
+      var c = Module['canvas'], box = c.parentElement || document.body;
+      var ratio = window.devicePixelRatio || 1;
+      return {ratio: ratio, box: box, w: Math.floor(box.clientWidth * ratio), h: Math.floor(box.clientHeight * ratio)};
+    },
+    // The pointer's place in the picture's pixels, as the presentation maps a
+    // point of the area to the picture (a point beside it: the nearest edge).
     place: function(clientX, clientY) {
-      var c = Module['canvas'], r = c.getBoundingClientRect();
-      if (r.width <= 0 || r.height <= 0) return [0, 0];
-      return [Math.round((clientX - r.left) * c.width / r.width),
-              Math.round((clientY - r.top) * c.height / r.height)];
+      var c = Module['canvas'], s = RW.shown;
+      if (!s || !RW.scratch) return [0, 0];
+      var r = s.box.getBoundingClientRect();
+      _rallex_web_to_picture(s.x, s.y, s.w, s.h, c.width, c.height,
+                             Math.floor((clientX - r.left - s.box.clientLeft) * s.ratio),
+                             Math.floor((clientY - r.top - s.box.clientTop) * s.ratio), RW.scratch);
+      return [HEAP32[RW.scratch >> 2], HEAP32[(RW.scratch >> 2) + 1]];
     },
     motion: function(x, y) {
       if (RW.lastX !== null) {
         var dx = x - RW.lastX, dy = y - RW.lastY;
-        if (dx || dy) RW.push(3, {3: x, 4: y, 5: dx, 6: dy});
+        if (dx || dy) RW.push('MouseMotion', {x: x, y: y, dx: dx, dy: dy});
       }
       RW.lastX = x; RW.lastY = y;
     },
@@ -79,15 +116,41 @@ mergeInto(LibraryManager.library, {
         if (p && p.catch) p.catch(function() { RW.hook('pointerLockRefused'); });
       } catch (e) { RW.hook('pointerLockRefused'); }
     },
+    // Places the picture in its area as the presentation says for the
+    // chosen scaling, counting device pixels, so that whole multiples are
+    // whole on a dense screen too. The canvas is absolutely placed in the area.
     fit: function() {
-      // The picture fills the window with its aspect kept.
       var c = Module['canvas'];
-      if (!c.width || !c.height) return;
-      var box = c.parentElement || document.body;
-      var w = box.clientWidth || window.innerWidth, h = box.clientHeight || window.innerHeight;
-      var s = Math.min(w / c.width, h / c.height);
-      c.style.width = Math.floor(c.width * s) + 'px';
-      c.style.height = Math.floor(c.height * s) + 'px';
+      if (!c.width || !c.height || !RW.scratch) return;
+      var a = RW.area(), scaling = RWP.scalings.indexOf(RW.display.scaling);
+      _rallex_web_picture_rect(scaling < 0 ? 0 : scaling, c.width, c.height, a.w, a.h, RW.scratch);
+      var i = RW.scratch >> 2;
+      var s = {x: HEAP32[i], y: HEAP32[i + 1], w: HEAP32[i + 2], h: HEAP32[i + 3], ratio: a.ratio, box: a.box};
+      RW.shown = s;
+      c.style.position = 'absolute';
+      c.style.left = s.x / s.ratio + 'px';
+      c.style.top = s.y / s.ratio + 'px';
+      c.style.width = s.w / s.ratio + 'px';
+      c.style.height = s.h / s.ratio + 'px';
+      c.style.imageRendering = RW.display.filter === 'linear' ? 'auto' : 'pixelated';
+      RW.hook('fitted', {x: s.x, y: s.y, w: s.w, h: s.h, ratio: s.ratio});
+    },
+    setDisplay: function(display) {
+      if (display && RWP.scalings.indexOf(display.scaling) >= 0) RW.display.scaling = display.scaling;
+      if (display && (display.filter === 'nearest' || display.filter === 'linear')) RW.display.filter = display.filter;
+      RW.fit();
+    },
+    // The program has ended: its input goes, the pointer is given back; the
+    // picture stays fitted until the page lets the program go (stop).
+    ended: function() {
+      RW.unlisten(RW.inputListeners);
+      if (document.pointerLockElement === Module['canvas']) document.exitPointerLock();
+    },
+    stop: function() {
+      RW.ended();
+      RW.unlisten(RW.fitListeners);
+      if (RW.resizeObserver) RW.resizeObserver.disconnect();
+      RW.resizeObserver = null;
     },
     // A turn for the browser that is not held back as nested timeouts are.
     turn: function(f) {
@@ -101,27 +164,44 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  rallex_web_init__deps: ['$RW'],
+  rallex_web_init__deps: ['$RW', 'malloc'],
   rallex_web_init: function() {
+    if (RW.scratch) return;  // once per program: its listeners are attached once
     RW.t0 = performance.now();
+    RW.scratch = _malloc(16);
     var c = Module['canvas'];
     RW.ctx = c.getContext('2d', {alpha: false});
-    window.addEventListener('resize', RW.fit);
-    document.addEventListener('fullscreenchange', RW.fit);
-    c.addEventListener('mousedown', function(e) {
+    // A page that has had a click or key already (a game started again)
+    // keeps its sound on.
+    RW.gestured = !!Module['rallexGestured'];
+    RW.setDisplay(Module['rallexDisplay']);
+    Module['rallexSetDisplay'] = RW.setDisplay;
+    Module['rallexStop'] = RW.stop;
+    // Until the backend tells of the end itself, the entry tells the page
+    // through Module.onExit; the input goes with it.
+    var onExit = Module['onExit'];
+    Module['onExit'] = function(status) { RW.ended(); if (onExit) onExit(status); };
+    var fitOn = function(target, type) { RW.listen(RW.fitListeners, target, type, RW.fit); };
+    var on = function(target, type, listener, options) { RW.listen(RW.inputListeners, target, type, listener, options); };
+    // The area changes size with the window, a rotation, full screen and the
+    // bar below it; the device pixels change with the zoom.
+    fitOn(window, 'resize');
+    fitOn(document, 'fullscreenchange');
+    if (typeof ResizeObserver === 'function' && c.parentElement) {
+      RW.resizeObserver = new ResizeObserver(function() { RW.fit(); });
+      RW.resizeObserver.observe(c.parentElement);
+    }
+    var button = function(e) { return e.button === 0 ? 0 : e.button === 2 ? 1 : e.button === 1 ? 2 : 3; };
+    on(c, 'mousedown', function(e) {
       RW.gesture();
       RW.lock();
-      var b = e.button === 0 ? 0 : e.button === 2 ? 1 : e.button === 1 ? 2 : 3;
-      RW.push(4, {7: b, 8: 1});
+      RW.push('MouseButton', {button: button(e), pressed: 1});
     });
-    window.addEventListener('mouseup', function(e) {
-      var b = e.button === 0 ? 0 : e.button === 2 ? 1 : e.button === 1 ? 2 : 3;
-      RW.push(4, {7: b, 8: 0});
-    });
-    c.addEventListener('contextmenu', function(e) { e.preventDefault(); });
-    document.addEventListener('mousemove', function(e) {
+    on(window, 'mouseup', function(e) { RW.push('MouseButton', {button: button(e), pressed: 0}); });
+    on(c, 'contextmenu', function(e) { e.preventDefault(); });
+    on(document, 'mousemove', function(e) {
       if (RW.locked) {
-        if (e.movementX || e.movementY) RW.push(3, {5: e.movementX, 6: e.movementY});
+        if (e.movementX || e.movementY) RW.push('MouseMotion', {dx: e.movementX, dy: e.movementY});
         return;
       }
       // Without pointer lock (refused, or not asked for): motion follows the
@@ -129,34 +209,33 @@ mergeInto(LibraryManager.library, {
       var p = RW.place(e.clientX, e.clientY);
       RW.motion(p[0], p[1]);
     });
-    c.addEventListener('wheel', function(e) {
+    on(c, 'wheel', function(e) {
       e.preventDefault();
-      RW.push(5, {6: e.deltaY < 0 ? 1 : -1});
+      RW.push('MouseWheel', {dy: e.deltaY < 0 ? 1 : -1});
     }, {passive: false});
-    document.addEventListener('pointerlockchange', function() {
+    on(document, 'pointerlockchange', function() {
       var was = RW.locked;
       RW.locked = document.pointerLockElement === Module['canvas'];
       RW.lastX = null;
       if (was && !RW.locked) RW.lockEndedAt = performance.now();
       RW.hook('pointerLock', RW.locked);
     });
-    document.addEventListener('pointerlockerror', function() { RW.hook('pointerLockRefused'); });
+    on(document, 'pointerlockerror', function() { RW.hook('pointerLockRefused'); });
     // Touch: the paddle follows the finger.
     var touchAt = function(e) { var t = e.changedTouches[0]; return RW.place(t.clientX, t.clientY); };
-    c.addEventListener('touchstart', function(e) {
+    on(c, 'touchstart', function(e) {
       e.preventDefault();
       RW.gesture();
       var p = touchAt(e);
       RW.touch = p;
       RW.lastX = p[0]; RW.lastY = p[1];
     }, {passive: false});
-    c.addEventListener('touchmove', function(e) {
+    on(c, 'touchmove', function(e) {
       e.preventDefault();
       var p = touchAt(e);
       RW.motion(p[0], p[1]);
     }, {passive: false});
-    c.addEventListener('touchend', function(e) { e.preventDefault(); RW.touch = null; RW.lastX = null; },
-                       {passive: false});
+    on(c, 'touchend', function(e) { e.preventDefault(); RW.touch = null; RW.lastX = null; }, {passive: false});
     var key = function(e, down) {
       if (RW.dialogOpen) return;
       var code = RW.keys[e.code];
@@ -173,13 +252,13 @@ mergeInto(LibraryManager.library, {
         if (performance.now() - RW.lockEndedAt < 250) return;
       }
       if (!e.ctrlKey && !e.metaKey && code !== 0x57 && code !== 0x58) e.preventDefault();
-      RW.push(down ? 1 : 2, {1: code, 2: down && e.repeat ? 1 : 0});
+      RW.push(down ? 'KeyDown' : 'KeyUp', {scan: code, repeat: down && e.repeat ? 1 : 0});
     };
-    window.addEventListener('keydown', function(e) { key(e, true); });
-    window.addEventListener('keyup', function(e) { key(e, false); });
+    on(window, 'keydown', function(e) { key(e, true); });
+    on(window, 'keyup', function(e) { key(e, false); });
     // A hidden page is a program without the focus: the game pauses.
-    document.addEventListener('visibilitychange', function() {
-      RW.push(document.hidden ? 8 : 7, {});
+    on(document, 'visibilitychange', function() {
+      RW.push(document.hidden ? 'FocusLost' : 'FocusGained', {});
       RW.hook('visibility', !document.hidden);
     });
   },
@@ -194,6 +273,7 @@ mergeInto(LibraryManager.library, {
   // nothing new to draw), so a timer a little past the deadline ends the wait
   // in any case.
   rallex_web_sleep__deps: ['$RW'],
+  rallex_web_sleep__async: true,
   rallex_web_sleep: function(ms) {
     Asyncify.handleSleep(function(wakeUp) {
       var done = false, backup = null;
@@ -223,6 +303,7 @@ mergeInto(LibraryManager.library, {
   },
 
   rallex_web_wait_event__deps: ['$RW'],
+  rallex_web_wait_event__async: true,
   rallex_web_wait_event: function(ms) {
     return Asyncify.handleSleep(function(wakeUp) {
       if (RW.events.length) { wakeUp(1); return; }
@@ -232,6 +313,7 @@ mergeInto(LibraryManager.library, {
   },
 
   rallex_web_yield__deps: ['$RW'],
+  rallex_web_yield__async: true,
   rallex_web_yield: function() {
     Asyncify.handleSleep(function(wakeUp) { RW.turn(wakeUp); });
   },
@@ -240,11 +322,12 @@ mergeInto(LibraryManager.library, {
   rallex_web_next_event: function(out) {
     var e = RW.events.shift();
     if (!e) return 0;
-    for (var i = 0; i < 9; i++) HEAP32[(out >> 2) + i] = e[i];
+    for (var i = 0; i < RWP.eventInts; i++) HEAP32[(out >> 2) + i] = e[i];
     return 1;
   },
 
   rallex_web_message_box__deps: ['$RW'],
+  rallex_web_message_box__async: true,
   rallex_web_message_box: function(text, caption, yesNo) {
     text = UTF8ToString(text);
     caption = UTF8ToString(caption);

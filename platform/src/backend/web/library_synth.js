@@ -59,6 +59,7 @@ mergeInto(LibraryManager.library, {
   },
 
   fluid_synth_sfload__deps: ['$RS'],
+  fluid_synth_sfload__async: true,
   fluid_synth_sfload: function(id, path) {
     var file = UTF8ToString(path);
     return Asyncify.handleAsync(function() {

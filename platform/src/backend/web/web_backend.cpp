@@ -40,20 +40,32 @@ namespace {
 
 using backend::Event;
 
-// Values per event handed over by rallex_web_next_event, in this order.
-enum EventInt { kType, kScan, kRepeat, kX, kY, kDx, kDy, kButton, kPressed, kEventInts };
+// An event's row as rallex_web_next_event hands it over: the code, then the
+// fields in protocol.def's order.
+enum EventInt {
+  kCode,
+#define RALLEX_WEB_FIELD(name) kField_##name,
+#define RALLEX_WEB_EVENT(name, code)
+#define RALLEX_WEB_SCALING(name, scaling)
+#include "backend/web/protocol.def"
+#undef RALLEX_WEB_FIELD
+#undef RALLEX_WEB_EVENT
+#undef RALLEX_WEB_SCALING
+  kEventInts
+};
 
 // The page's event codes.
 Event::Type TypeOf(int code) {
   switch (code) {
-    case 1: return Event::Type::KeyDown;
-    case 2: return Event::Type::KeyUp;
-    case 3: return Event::Type::MouseMotion;
-    case 4: return Event::Type::MouseButton;
-    case 5: return Event::Type::MouseWheel;
-    case 6: return Event::Type::CloseRequest;
-    case 7: return Event::Type::FocusGained;
-    case 8: return Event::Type::FocusLost;
+#define RALLEX_WEB_FIELD(name)
+#define RALLEX_WEB_EVENT(name, code) \
+  case code:                          \
+    return Event::Type::name;
+#define RALLEX_WEB_SCALING(name, scaling)
+#include "backend/web/protocol.def"
+#undef RALLEX_WEB_FIELD
+#undef RALLEX_WEB_EVENT
+#undef RALLEX_WEB_SCALING
     default: return Event::Type::Quit;
   }
 }
@@ -96,16 +108,16 @@ bool TakeEvent(Event& event) {
   int32_t v[kEventInts] = {};
   if (!rallex_web_next_event(v)) return false;
   event = Event{};
-  event.type = TypeOf(v[kType]);
+  event.type = TypeOf(v[kCode]);
   event.window = s.window;
-  event.scanCode = static_cast<uint32_t>(v[kScan]);
-  event.repeat = v[kRepeat] != 0;
-  event.x = v[kX];
-  event.y = v[kY];
-  event.dx = v[kDx];
-  event.dy = v[kDy];
-  event.button = v[kButton];
-  event.pressed = v[kPressed] != 0;
+  event.scanCode = static_cast<uint32_t>(v[kField_scan]);
+  event.repeat = v[kField_repeat] != 0;
+  event.x = v[kField_x];
+  event.y = v[kField_y];
+  event.dx = v[kField_dx];
+  event.dy = v[kField_dy];
+  event.button = v[kField_button];
+  event.pressed = v[kField_pressed] != 0;
   return true;
 }
 
