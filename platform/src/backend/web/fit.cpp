@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "backend/presentation/presentation.h"
+#include "presentation/geometry.h"
 
 namespace {
 
