@@ -3,8 +3,9 @@
 // settings file (or RALLEX_DISPLAY_OPTIONS, the same words), and again as a
 // command line, its arguments split at NUL bytes. Beyond not crashing, what
 // the player would see must hold: every problem line is printable ASCII of
-// bounded length, a damaged file says so in one line, and the settings that
-// come out are written and read back unchanged.
+// bounded length, a damaged file says so in one line, each setting's bad
+// values in one line at most, and the settings that come out are written and
+// read back unchanged.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -45,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& p : problems)
     if (p.find(" ignored: ") != std::string::npos || p.find(" lines ignored, the first ") != std::string::npos)
       ++damageLines;
-  if (damageLines > 1) abort();
+  // One line about damage, and one about each setting with a value at most.
+  if (damageLines > 1 || problems.size() > 6) abort();
 
   // What the program would write is read back the same, without a word said.
   pr::Settings again;

@@ -157,6 +157,9 @@ TEST_F(PresentationSettings, ADamagedFileIsOneLineAndItsGoodLinesStand) {
        "\"\\e[31mRED\\e]0;TITLE\\x07\" ignored: a character that is not printable text"},
       {std::string(100, 'w') + "\n", pr::Shown::FullScreen, Scaling::Aspect,
        "\"" + std::string(40, 'w') + "...\" ignored: unknown setting \"" + std::string(40, 'w') + "...\"" + known},
+      // A setting's first bad value is told, once.
+      {"size=12 size=3 scale=integer\nsize=x\n", pr::Shown::FullScreen, Scaling::Integer,
+       "the size \"12\" is not WIDTHxHEIGHT; ignored"},
       // What editors write: CRLF line ends, tabs, comments in any language.
       {"window\r\n\tscale=integer # \xc3\xa9" "cran\r\n", pr::Shown::Window, Scaling::Integer, ""},
   };

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -151,8 +152,10 @@ std::string Damage(std::string_view line) {
 }
 
 // A line that Damage() passed: its words in order. A bad value is a problem
-// of its own and leaves the setting as it was.
-void ApplyLine(Settings& settings, std::string_view line, std::vector<std::string>& badValues) {
+// of its own and leaves the setting as it was; only a setting's first bad
+// value is told, so that a file of them cannot flood the terminal either.
+void ApplyLine(Settings& settings, std::string_view line, std::vector<std::string>& badValues,
+               std::vector<std::string>& namesTold) {
   std::istringstream words{std::string(line.substr(0, line.find('#')))};
   std::string word;
   while (words >> word) {
@@ -162,9 +165,11 @@ void ApplyLine(Settings& settings, std::string_view line, std::vector<std::strin
       settings.shown = Shown::FullScreen;
     } else {
       size_t eq = word.find('=');
-      std::string problem = ApplyOption(settings, std::string_view(word).substr(0, eq),
-                                        std::string_view(word).substr(eq + 1));
-      if (!problem.empty()) badValues.push_back(problem);
+      std::string name = word.substr(0, eq);
+      std::string problem = ApplyOption(settings, name, std::string_view(word).substr(eq + 1));
+      if (problem.empty() || std::find(namesTold.begin(), namesTold.end(), name) != namesTold.end()) continue;
+      namesTold.push_back(name);
+      badValues.push_back(problem);
     }
   }
 }
@@ -198,7 +203,7 @@ void ApplyWords(Settings& settings, std::string_view text, const std::string& so
                 std::vector<std::string>& problems) {
   size_t damaged = 0;
   std::string firstDamaged, firstReason;
-  std::vector<std::string> badValues;
+  std::vector<std::string> badValues, namesTold;
   size_t at = 0;
   while (at < text.size()) {
     size_t end = text.find('\n', at);
@@ -211,7 +216,7 @@ void ApplyWords(Settings& settings, std::string_view text, const std::string& so
       }
       continue;
     }
-    ApplyLine(settings, line, badValues);
+    ApplyLine(settings, line, badValues, namesTold);
   }
   const std::string where = Printable(source, std::string::npos);
   for (const std::string& problem : badValues) problems.push_back(where + ": " + problem);

@@ -36,8 +36,9 @@ Settings& Current();
 // words like "window scale=integer filter=linear monitor=1 position=10,20
 // size=1600x1200". A line that is not such words in printable text is
 // ignored whole, and all such lines together add one line to problems,
-// saying how many there were and what is wrong with the first. A bad value of
-// a known setting adds a line of its own and leaves the setting as it was.
+// saying how many there were and what is wrong with the first. The first bad
+// value of a known setting adds a line of its own; a bad value leaves the
+// setting as it was.
 void ApplyWords(Settings& settings, std::string_view text, const std::string& source,
                 std::vector<std::string>& problems);
 // The settings as ApplyWords() reads them, one to a line.
