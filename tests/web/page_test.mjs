@@ -120,6 +120,27 @@ for (const engine of Object.keys(engines).filter(e => chosen.includes(e))) {
       }
     });
 
+    if (engine === 'chromium') test('a finger moves the paddle on a phone held upright', async () => {
+      const {page, context} = await open(sizes[0]);
+      await waitFor(page, () => window.rallexStatus.frames >= 90);  // past the start pause
+      const playerX = async () => (await status(page)).state.player[0];
+      // The picture is 390 CSS pixels wide for its 800: a finger sliding 117
+      // CSS pixels (30%) to the left moves the paddle 240 picture pixels.
+      const [x, y, w, h] = await canvasRect(page);
+      const at = f => x + w * f, row = y + h * 0.9;
+      const x0 = await playerX();
+      await page.touchscreen.touchStart(at(0.6), row);
+      for (let i = 1; i <= 10; i++) {
+        await page.touchscreen.touchMove(at(0.6 - 0.03 * i), row);
+        await page.evaluate(() => new Promise(r => setTimeout(r, 20)));
+      }
+      await page.touchscreen.touchEnd();
+      await waitFor(page, x => window.rallexStatus.state.player[0] < x - 200, x0, 5000).catch(() => {});
+      const moved = x0 - await playerX();
+      assert.ok(moved > 200 && moved <= 250, `touch: ${x0} -> ${x0 - moved}`);
+      await context.close();
+    });
+
     test('whole multiples count device pixels, stretch fills the stage, and the choice is remembered', async () => {
       // 1920 x 1080 at 2 device pixels a CSS pixel: the stage is 3840 x 2096.
       const size = {w: 1920, h: 1080, ratio: 2};
