@@ -202,6 +202,7 @@ TEST_F(PresentationSettings, OnlyChangesMadeWhileRunningAreRemembered) {
   pr::Settings saved;
   saved.filter = pr::Filter::Linear;
   saved.window = {30, 40, 1000, 500};
+  saved.monitor = 2;
   std::string problem;
   ASSERT_TRUE(pr::Save(saved, dir_ + "/rallex/prog.conf", problem)) << problem;
   setenv("RALLEX_DISPLAY_OPTIONS", "monitor=1", 1);
@@ -212,13 +213,14 @@ TEST_F(PresentationSettings, OnlyChangesMadeWhileRunningAreRemembered) {
   pr::Current().window = {70, 80, 1000, 500};
   pr::Remember();
   pr::Current().filter = pr::Filter::Linear;  // Alt+F back to the file's own
+  pr::UseMonitorInstead(0);                    // monitor 1 is not there
   pr::Remember();
 
   pr::Settings read;
   std::vector<std::string> problems;
   pr::Load(read, dir_ + "/rallex/prog.conf", problems);
   EXPECT_EQ(read.shown, pr::Shown::FullScreen) << "--window was for one run";
-  EXPECT_EQ(read.monitor, 0) << "the environment was for one run";
+  EXPECT_EQ(read.monitor, 2) << "the environment was for one run, and the stand-in monitor too";
   EXPECT_EQ(read.scaling, Scaling::Aspect);
   EXPECT_EQ(read.filter, pr::Filter::Linear);
   EXPECT_EQ(read.window, (Rect{70, 80, 1000, 500}));

@@ -414,6 +414,10 @@ void Remember() {
   }
 }
 
+void UseMonitorInstead(int monitor) {
+  Current().monitor = Remembered().monitor = monitor;
+}
+
 std::string Usage(const std::string& program) {
   return "Usage: " + Printable(program, std::string::npos) +
          " [OPTION]...\n"

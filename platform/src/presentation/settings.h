@@ -82,6 +82,9 @@ CommandLine Choose(const std::string& program, int argc, char** argv);
 // was: the command line and the environment are for one run. Says so once on
 // standard error when the file cannot be written.
 void Remember();
+// The monitor shown on when the chosen one is not there: a stand-in for this
+// run, not the player's change, so the settings file keeps its own.
+void UseMonitorInstead(int monitor);
 // The usage text that --help prints.
 std::string Usage(const std::string& program);
 

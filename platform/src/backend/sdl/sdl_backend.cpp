@@ -46,11 +46,11 @@ SdlBackend::SdlBackend() {
   x11_ = strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0;
   // After SDL's start, which sets a handler of its own.
   if (x11_) x11::WatchConnection(program_invocation_short_name);
-  presentation::Settings& s = presentation::Current();
+  const presentation::Settings& s = presentation::Current();
   if (int monitors = SDL_GetNumVideoDisplays(); monitors > 0 && s.monitor >= monitors) {
     fprintf(stderr, "%s: there is no monitor %d (monitors: 0 to %d); using monitor 0\n",
             program_invocation_short_name, s.monitor, monitors - 1);
-    s.monitor = 0;
+    presentation::UseMonitorInstead(0);
   }
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0)
     fprintf(stderr, "rallex: no joystick support: %s\n", SDL_GetError());
