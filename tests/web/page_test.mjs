@@ -1,26 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The page in both browser engines, Chromium (over CDP) and Firefox ESR (over
-// WebDriver BiDi), driven by puppeteer-core: where the picture goes at a
-// phone's and desktops' sizes, the scaling the player chooses and the page
-// remembers, what the page says, and a new start after the end.
-//   node tests/web/page_test.mjs WEB_DIR   (WEB_DIR: build-web/web, made by
-//   scripts/web --build; RALLEX_WEB_ENGINES=chromium or firefox for one)
-// Screenshots go to WEB_DIR/../browser-test/.
+// WebDriver BiDi), driven by puppeteer-core: the first frames, where the
+// picture goes at a phone's and desktops' sizes, the scaling the player
+// chooses and the page remembers, what the page says, a new start after the
+// end, a hidden tab, message boxes and a page that cannot start.
+//   node tests/web/page_test.mjs WEB_DIR   (see harness.mjs;
+//   RALLEX_WEB_ENGINES=chromium or firefox for one engine)
 import { test, before, after, describe } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import fs from 'node:fs';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 import puppeteer from '../../web/node_modules/puppeteer-core/lib/esm/puppeteer/puppeteer-core.js';
-
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, '../..');
-const webDir = path.resolve(process.argv[2] || path.join(root, 'build-web/web'));
-const shots = path.join(webDir, '../browser-test');
-fs.mkdirSync(shots, {recursive: true});
-fs.mkdirSync(path.join(webDir, 'test'), {recursive: true});
-fs.copyFileSync(path.join(root, 'tests/game/golden_mouse.txt'), path.join(webDir, 'test/golden_mouse.txt'));
+import { shots, goldenTrace, serve, look } from './harness.mjs';
 
 const engines = {
   chromium: () => puppeteer.launch({
@@ -56,13 +46,7 @@ const sizes = [
 ];
 
 let server, url;
-before(async () => {
-  server = spawn(process.execPath, [path.join(root, 'web/serve.mjs'), webDir], {stdio: ['ignore', 'pipe', 'inherit']});
-  url = await new Promise((resolve, reject) => {
-    server.stdout.once('data', d => resolve(d.toString().trim()));
-    server.once('exit', code => reject(new Error('the server ended with ' + code)));
-  });
-});
+before(async () => { ({server, url} = await serve()); });
 after(() => { if (server) server.kill(); });
 
 const canvasRect = page => page.evaluate(() => {
@@ -75,6 +59,7 @@ const near = (got, want, what) => {
 };
 const waitFor = (page, fn, arg, timeout = 30000) => page.waitForFunction(fn, {timeout, polling: 50}, arg);
 const status = page => page.evaluate(() => window.rallexStatus);
+const pause = (page, ms) => page.evaluate(t => new Promise(r => setTimeout(r, t)), ms);
 
 for (const engine of Object.keys(engines).filter(e => chosen.includes(e))) {
   describe(engine, () => {
@@ -97,6 +82,101 @@ for (const engine of Object.keys(engines).filter(e => chosen.includes(e))) {
       await page.goto(url + query);
       return {page, context, problems};
     };
+
+    test('the first frames show the court, both paddles, the ball and both scores', async () => {
+      const {page, context, problems} = await open({w: 1024, h: 800});
+      await waitFor(page, () => window.rallexStatus.frames >= 5);
+      const f = await look(page);
+      await page.screenshot({path: path.join(shots, `${engine}-first-frames.png`)});
+      const s = await status(page);
+      console.log(`# ${engine}: load to first frame ${Math.round(s.firstFrameAt - s.loadedAt)} ms`);
+      assert.equal(f.width, 800);
+      assert.equal(f.height, 600);
+      assert.ok(f.court.b > f.court.r + 40, `court at (400, 200) is blue: ${JSON.stringify(f.court)}`);
+      // The ball is orange; the paddles are grey with a red middle.
+      assert.ok(f.ball.r > 150 && f.ball.b < 100, `ball ${JSON.stringify(f.ball)} at ${f.state.ball}`);
+      for (const who of ['player', 'computer']) {
+        const {middle, side} = f[who];
+        assert.ok(middle.r > 150 && middle.g < 100, `${who} paddle's middle ${JSON.stringify(middle)} at ${f.state[who]}`);
+        assert.ok(side.r > 120 && Math.abs(side.r - side.b) < 40, `${who} paddle's side ${JSON.stringify(side)}`);
+      }
+      // Both score lines are yellow text below the court.
+      assert.ok(f.yellowLeft > 30, 'your score is written');
+      assert.ok(f.yellowRight > 30, "the computer's score is written");
+      assert.deepEqual(problems, []);
+      await context.close();
+    });
+
+    test('a hidden tab pauses the game and showing it goes on', async () => {
+      const {page, context} = await open({w: 1024, h: 800});
+      await waitFor(page, () => window.rallexStatus.frames >= 90);  // past the start pause, the ball moving
+      // Headless browsers keep every tab visible, so the page is told what a
+      // browser tells it when its tab goes behind another: hidden, then a
+      // visibilitychange.
+      const setHidden = hidden => page.evaluate(h => {
+        Object.defineProperty(document, 'hidden', {configurable: true, get: () => h});
+        Object.defineProperty(document, 'visibilityState', {configurable: true, get: () => (h ? 'hidden' : 'visible')});
+        document.dispatchEvent(new Event('visibilitychange'));
+      }, hidden);
+      await setHidden(true);
+      await pause(page, 300);
+      const a = (await status(page)).state;
+      await pause(page, 700);
+      const b = (await status(page)).state;
+      assert.deepEqual(b.ball, a.ball, 'the ball stays while hidden');
+      assert.deepEqual(b.score, a.score);
+      await setHidden(false);
+      await pause(page, 700);
+      const c = (await status(page)).state;
+      assert.notDeepEqual(c.ball, b.ball, 'the ball moves again once shown');
+      await context.close();
+    });
+
+    test('message boxes are dialogs of the page, answered by keyboard', async () => {
+      const {page, context, problems} = await open({w: 1024, h: 800}, '?program=dialog_check');
+      await page.waitForSelector('dialog.rallex-message', {visible: true, timeout: 30000});
+      const dialog = () => page.evaluate(() => {
+        const d = document.querySelector('dialog.rallex-message');
+        return d && {caption: d.querySelector('h2').textContent, text: d.querySelector('p').textContent,
+                     buttons: [...d.querySelectorAll('button')].map(b => b.textContent)};
+      });
+      const asked = await dialog();
+      assert.match(asked.text, /Play another game\?/);
+      assert.deepEqual(asked.buttons, ['Yes', 'No']);
+      await page.keyboard.press('n');
+      await waitFor(page, () => window.rallexStatus.trace.length >= 1);
+      await waitFor(page, () => document.querySelector('dialog.rallex-message h2')?.textContent === 'Error');
+      assert.match((await dialog()).text, /DirectDraw could not be set up\./);
+      await page.keyboard.press('Enter');  // the focused OK button
+      await waitFor(page, () => window.rallexStatus.ended);
+      assert.deepEqual((await status(page)).trace, ['no', 'ok']);
+      assert.equal(await dialog(), null);
+      assert.deepEqual(problems, []);
+      await context.close();
+    });
+
+    test('a page that cannot run the game says why in one line', async () => {
+      const missing = file => async page => {
+        await page.setRequestInterception(true);
+        page.on('request', r => (r.url().endsWith(file) ? r.respond({status: 404, body: ''}) : r.continue()));
+      };
+      const cases = [
+        ['no WebAssembly', page => page.evaluateOnNewDocument(() => { delete window.WebAssembly; }), /needs WebAssembly/],
+        ['the program missing', missing('/rallex.wasm'), /stopped|could not/i],
+        ['the game files missing', missing('/rallex.data'), /stopped|could not/i],
+      ];
+      for (const [name, breakIt, says] of cases) {
+        const context = await browser.createBrowserContext();
+        const page = await context.newPage();
+        await breakIt(page);
+        await page.goto(url);
+        await waitFor(page, () => window.rallexStatus && window.rallexStatus.error !== null, undefined, 15000);
+        const line = await page.evaluate(() => document.getElementById('line').textContent);
+        assert.match(line, says, name);
+        assert.ok(!line.includes('\n') && line.length < 200, `${name}: one line: ${line}`);
+        await context.close();
+      }
+    });
 
     test('the whole picture is inside the window and as large as fits, on opening and on turning', async () => {
       for (const size of sizes.filter(s => !s.only || s.only === engine)) {
@@ -132,7 +212,7 @@ for (const engine of Object.keys(engines).filter(e => chosen.includes(e))) {
       await page.touchscreen.touchStart(at(0.6), row);
       for (let i = 1; i <= 10; i++) {
         await page.touchscreen.touchMove(at(0.6 - 0.03 * i), row);
-        await page.evaluate(() => new Promise(r => setTimeout(r, 20)));
+        await pause(page, 20);
       }
       await page.touchscreen.touchEnd();
       await waitFor(page, x => window.rallexStatus.state.player[0] < x - 200, x0, 5000).catch(() => {});
@@ -194,9 +274,13 @@ for (const engine of Object.keys(engines).filter(e => chosen.includes(e))) {
       await waitFor(page, () => window.rallexStatus.frames >= 3);
       const listening = await page.evaluate(() => ({...window.rallexListeners}));
       await waitFor(page, () => window.rallexStatus.ended, undefined, 60000);
-      // The desktop's trace has the player 2 and the computer 1 at frame 1000.
-      const row = fs.readFileSync(path.join(root, 'tests/game/golden_trace.csv'), 'utf8').split('\n')[1000].split(',');
-      assert.deepEqual([row[0], row[8], row[9]], ['1000', '2', '1']);
+      // Frame by frame as on the desktop, where the player has 2 and the
+      // computer 1 at frame 1000.
+      const golden = goldenTrace().slice(0, 1000), trace = (await status(page)).trace;
+      assert.equal(trace.length, 1000);
+      const first = trace.findIndex((line, i) => line !== golden[i]);
+      assert.equal(first, -1, first < 0 ? '' : `frame ${first + 1}: ${trace[first]} against ${golden[first]}`);
+      assert.deepEqual(golden[999].split(',').slice(8, 10), ['2', '1']);
       const said = await page.evaluate(() => [document.getElementById('line').textContent,
                                               document.getElementById('result').textContent,
                                               document.getElementById('result').hidden]);
@@ -255,7 +339,7 @@ for (const engine of Object.keys(engines).filter(e => chosen.includes(e))) {
       // Firefox here plays no audio at all, before a new start or after.)
       if (engine === 'chromium') {
         await waitFor(page, () => window.rallexStatus.sounds.length >= 1, undefined, 20000);
-        await page.evaluate(() => new Promise(r => setTimeout(r, 300)));
+        await pause(page, 300);
         const s = await status(page);
         const heard = s.audio.filter(b => b.at >= s.sounds[0].at && b.at < s.sounds[0].at + 250);
         const peak = Math.max(0, ...heard.map(b => b.peak));
