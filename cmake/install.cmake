@@ -135,6 +135,10 @@ set(CPACK_DEBIAN_DEV_PACKAGE_NAME librallex-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # Static libraries: what a program built on them links comes from these.
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsdl2-dev, libx11-dev, libfreetype-dev, libfontconfig-dev, pkgconf | pkg-config")
+# The reference's pages link Debian's jQuery (docs/CMakeLists.txt).
+if(TARGET docs)
+  string(APPEND CPACK_DEBIAN_DEV_PACKAGE_DEPENDS ", libjs-jquery")
+endif()
 # Music: the synthesiser loaded at run time, and the sound font it plays with.
 set(CPACK_DEBIAN_DEV_PACKAGE_RECOMMENDS "libfluidsynth3")
 set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "fluid-soundfont-gm")
@@ -170,4 +174,7 @@ add_custom_target(rallex_docs ALL DEPENDS ${RALLEX_DOCS})
 # the install's.
 add_custom_target(rallex_installed)
 add_dependencies(rallex_installed rallex rallex_docs platform_sdl_archive ${RALLEX_INSTALLED_LIBRARIES})
+if(TARGET docs)
+  add_dependencies(rallex_installed docs)
+endif()
 include(CPack)

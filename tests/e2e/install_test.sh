@@ -49,6 +49,15 @@ cp "$first/games/rallex" "$WORK/lonely/games/"
 if out="$("$WORK/lonely/games/rallex" 2>&1)"; then fail "rallex started without its data directory"; fi
 grep -q "cannot enter the data directory" <<<"$out" || fail "no word about the missing data directory: $out"
 
+# The programmers' reference, installed whole (with Doxygen's own jQuery, the
+# prefix not being Debian's /usr).
+for f in index.html porting.html platform_calls.html classScreen.html jquery.js; do
+  [ -s "$first/share/doc/librallex-dev/html/$f" ] || fail "the reference lacks $f"
+done
+grep -q "IDirectDrawSurface4::Blt" "$first/share/doc/librallex-dev/html/platform_calls.html" ||
+  fail "the table of the platform's calls lacks IDirectDrawSurface4::Blt"
+echo "ok: the reference is installed"
+
 # Everything moves together.
 prefix="$WORK/moved"
 mv "$first" "$prefix"

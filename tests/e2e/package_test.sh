@@ -17,6 +17,10 @@ debs="$("$E2E_ROOT/scripts/package" "$BUILD_DIR" 2>"$WORK/package.log")" || fail
 deb="$(sed -n 1p <<<"$debs")"
 dev="$(sed -n 2p <<<"$debs")"
 [ -f "$deb" ] && [ -f "$dev" ] || fail "scripts/package named no two packages ($debs)"
+# lintian (run by scripts/package with --info) has nothing to say, not even a
+# warning or a note.
+! grep -E '^[EWI]: ' "$WORK/package.log" || fail "lintian is not silent about the packages"
+echo "ok: lintian is silent"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = "rallex" ] || fail "package name $(field Package)"
@@ -46,6 +50,14 @@ for want in '/usr/include/rallex/media/screen\.h' '/usr/include/rallex/platform/
   grep -qx "$want" "$WORK/dev-contents" || fail "librallex-dev lacks $want"
 done
 ! grep -q "games\|rallex/rallex\|/doc/rallex/" "$WORK/dev-contents" || fail "librallex-dev holds the game's files"
+# The programmers' reference, its pages loading Debian's jQuery rather than a copy.
+for page in index porting platform_calls classSurface; do
+  grep -qx "/usr/share/doc/librallex-dev/html/$page.html" "$WORK/dev-contents" || fail "librallex-dev lacks the reference's $page.html"
+done
+dpkg-deb -c "$dev" >"$WORK/dev-listing"
+grep -q ' \./usr/share/doc/librallex-dev/html/jquery\.js -> \.\./\.\./\.\./javascript/jquery/jquery\.js$' "$WORK/dev-listing" ||
+  fail "the reference's jquery.js is not a link to Debian's: $(grep jquery "$WORK/dev-listing")"
+grep -q "libjs-jquery" <<<"$(dpkg-deb -f "$dev" Depends)" || fail "librallex-dev's Depends lacks libjs-jquery"
 devroot="$WORK/devroot"
 dpkg-deb -x "$dev" "$devroot"
 cp -r "$E2E_ROOT/examples" "$WORK/example"

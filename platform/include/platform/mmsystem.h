@@ -187,7 +187,6 @@ static_assert(sizeof(AUXCAPSA) == 48 && offsetof(AUXCAPSA, dwSupport) == 44);
 using LPAUXCAPSA = AUXCAPSA*;
 
 /// @name Device volumes
-/** @{ */
 /// There is one wave output (the DirectSound mixer's wave line), one MIDI
 /// output (the synthesiser's line) and one auxiliary device, which is the
 /// mixer's master line: it scales everything that is heard. A volume word
@@ -195,18 +194,31 @@ using LPAUXCAPSA = AUXCAPSA*;
 /// bits, 0 (silent) to 0xFFFF (full), and scales the line's amplitude
 /// linearly. Capabilities are copied up to size bytes. Device 0 (or the
 /// mapper) exists; volume handles are the device number 0 given as a null
-/// handle. The GetNumDevs calls answer 1.
+/// handle.
+/** @{ */
+/// One wave output: 1.
 UINT waveOutGetNumDevs();
+/// The wave line's capabilities.
 MMRESULT waveOutGetDevCapsA(UINT_PTR device, LPWAVEOUTCAPSA caps, UINT size);
+/// Sets the wave line's volume (sampled sound, DirectSound's buffers).
 MMRESULT waveOutSetVolume(HWAVEOUT device, DWORD volume);
+/// The wave line's volume word.
 MMRESULT waveOutGetVolume(HWAVEOUT device, LPDWORD volume);
+/// One MIDI output: 1.
 UINT midiOutGetNumDevs();
+/// The synthesizer line's capabilities.
 MMRESULT midiOutGetDevCapsA(UINT_PTR device, LPMIDIOUTCAPSA caps, UINT size);
+/// Sets the synthesizer line's volume (music).
 MMRESULT midiOutSetVolume(HMIDIOUT device, DWORD volume);
+/// The synthesizer line's volume word.
 MMRESULT midiOutGetVolume(HMIDIOUT device, LPDWORD volume);
+/// One auxiliary device: 1.
 UINT auxGetNumDevs();
+/// The master line's capabilities.
 MMRESULT auxGetDevCapsA(UINT_PTR device, LPAUXCAPSA caps, UINT size);
+/// Sets the master line's volume, which scales everything heard.
 MMRESULT auxSetVolume(UINT device, DWORD volume);
+/// The master line's volume word.
 MMRESULT auxGetVolume(UINT device, LPDWORD volume);
 /** @} */
 

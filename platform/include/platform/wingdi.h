@@ -280,17 +280,25 @@ HFONT CreateFontIndirectA(const LOGFONTA* logFont);
 /** @} */
 
 /// @name Text settings of a device context
-/** @{ */
 /// The setters return the old value (0, or CLR_INVALID, for an unknown device
-/// context); TRANSPARENT leaves the background under text alone, OPAQUE fills
-/// the text's cells with the background colour.
+/// context).
+/** @{ */
+/// TRANSPARENT leaves the background under text alone, OPAQUE fills the
+/// text's cells with the background colour.
 int SetBkMode(HDC dc, int mode);
+/// TRANSPARENT or OPAQUE.
 int GetBkMode(HDC dc);
+/// The colour text is drawn in.
 COLORREF SetTextColor(HDC dc, COLORREF color);
+/// The colour text is drawn in.
 COLORREF GetTextColor(HDC dc);
+/// The colour of OPAQUE text's cells.
 COLORREF SetBkColor(HDC dc, COLORREF color);
+/// The colour of OPAQUE text's cells.
 COLORREF GetBkColor(HDC dc);
+/// Which point of the text TextOutA's point is (TA_ flags).
 UINT SetTextAlign(HDC dc, UINT align);
+/// The TA_ flags.
 UINT GetTextAlign(HDC dc);
 /** @} */
 /// Draws length bytes of text in the selected font and text colour, clipped
