@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless_records.h"
+
 namespace platform::headless {
 
 /// Puts every piece of headless state back to its start: clock at 0, no events,
@@ -61,15 +63,9 @@ void MouseButtonAt(uint32_t time, int button, bool pressed);
 void SetFocusAt(uint32_t time, bool focused);
 /** @} */
 
-/// Message boxes: each box shown takes the next scripted answer (IDOK, IDYES,
-/// IDNO); with none scripted, it takes its first button (IDOK or IDYES).
-struct MessageBoxRecord {
-  std::string text;     ///< the message
-  std::string caption;  ///< the title
-  unsigned type = 0;    ///< MB_ buttons and icon
-  int answer = 0;       ///< the answer taken
-};
-/// Queues the answer of a coming box.
+/// Queues the answer of a coming message box: each box shown takes the next
+/// scripted answer (IDOK, IDYES, IDNO); with none scripted, it takes its first
+/// button (IDOK or IDYES).
 void AnswerNextMessageBox(int answer);
 /// The boxes shown since Reset, in order.
 const std::vector<MessageBoxRecord>& MessageBoxes();
@@ -77,37 +73,13 @@ const std::vector<MessageBoxRecord>& MessageBoxes();
 /// Debugger output lines written with OutputDebugStringA.
 const std::vector<std::string>& DebugOutput();
 
-/// Windows the platform asked the backend for.
-struct WindowRecord {
-  std::string title;         ///< the caption
-  int clientWidth = 0;       ///< the client area's size
-  int clientHeight = 0;      ///< the client area's size
-  bool visible = false;      ///< shown
-  bool cursorVisible = true;  ///< the cursor shows over it
-  bool fullScreen = false;   ///< an exclusive full-screen display owns it
-  bool hasIcon = false;      ///< the class gave it an icon
-  bool destroyed = false;    ///< DestroyWindow was called
-};
-/// Every window made since Reset, destroyed ones included.
+/// Every window the platform asked the backend for since Reset, destroyed ones
+/// included.
 std::vector<WindowRecord> Windows();
 
-/// Presented frames (0x00RRGGBB, top row first). Only the latest few are kept.
-/// When the display has a pixel format of its own, raw holds the same picture in
-/// it: rows of width * bitsPerPixel / 8 bytes, top row first, with the format's
-/// channel masks (zero for 8 bits, whose colours pixels gives through the
-/// palette).
-struct CapturedFrame {
-  int width = 0;                 ///< size in pixels
-  int height = 0;                ///< size in pixels
-  uint32_t time = 0;             ///< the virtual time it was presented at
-  std::vector<uint32_t> pixels;  ///< 0x00RRGGBB, top row first
-  int bitsPerPixel = 0;  ///< 0 when the frame came without raw pixels
-  uint32_t redMask = 0;          ///< the raw format's red mask
-  uint32_t greenMask = 0;        ///< the raw format's green mask
-  uint32_t blueMask = 0;         ///< the raw format's blue mask
-  std::vector<uint8_t> raw;      ///< the picture in the display's own format
-};
-/// Frames presented since Reset (counted with capture off too).
+/// Frames presented since Reset (counted with capture off too). Of their
+/// pictures (CapturedFrame, in platform/headless_records.h) only the latest
+/// few are kept.
 uint64_t PresentedFrameCount();
 /// With capture off, presented frames are only counted: their pixels are not
 /// converted or kept and LastFrame stays as it was. On after Reset.
@@ -128,12 +100,6 @@ bool RelativeMouse();
 /// The capture starts when the device opens; Reset and ClearCapturedAudio empty
 /// it but leave an open device open (the first kept frame is then the one due at
 /// the moment of the reset or clear).
-struct AudioCapture {
-  int rate = 0;                  ///< frames a second
-  int channels = 0;              ///< interleaved channels
-  bool open = false;             ///< an audio device is open
-  std::vector<int16_t> samples;  ///< what was heard
-};
 /// The audio heard so far.
 const AudioCapture& CapturedAudio();
 /// Empties the capture (an open device stays open).

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The seam between the platform layer and the real machine. Everything that
 // touches the outside world -- the clock, sleeping, window-system events, message
-// boxes, showing frames and playing audio -- goes through one Backend. Three
-// implementations exist: "sdl" (the desktop), "web" (the browser) and
-// "headless" (virtual time, scripted by the test controls). A program picks one
-// by linking it; Instance() is defined by the backend that was linked. The
-// backends include only this folder and the public headers: nothing of the
-// subsystems above them.
+// boxes, showing frames and playing audio -- goes through one Backend; what the
+// machine offers without a window (font files, data files, the MIDI
+// synthesizer, being told that the program has ended) goes through the
+// functions at the end of this header. Three implementations exist: "sdl" (the
+// desktop), "web" (the browser) and "headless" (virtual time, scripted by the
+// test controls). A program picks one by linking it; Instance() and the
+// functions below are defined by the backend that was linked (the two desktop
+// backends share theirs, in desktop/). The backends include only this folder
+// and the public headers: nothing of the subsystems above them.
 #pragma once
 
 #include <cstdint>
@@ -122,8 +125,10 @@ class Backend {
   // IDYES or IDNO. A backend that cannot show one returns the first button's id.
   virtual int MessageBox(WindowId owner, const std::string& text, const std::string& caption, unsigned type) = 0;
 
-  // Display. fullScreen shows the frame scaled up with aspect ratio kept on a
-  // desktop full-screen window; otherwise the frame is the window's client area.
+  // Display. fullScreen shows the frame as the player chose to see an exclusive
+  // full-screen mode (on the whole monitor or in a window of its own, scaled
+  // as the player's settings say); otherwise the frame is the window's client
+  // area.
   virtual void SetFullScreen(WindowId window, bool fullScreen) = 0;
   virtual void Present(WindowId window, const Frame& frame) = 0;
   // False when Present only counts frames and does not look at their pixels
@@ -144,5 +149,41 @@ class Backend {
 
 // The backend linked into this program.
 Backend& Instance();
+
+// --- What the machine offers without a window ---------------------------------
+// These do not start the backend (on the desktop, a program that only draws
+// text into a surface needs no display).
+
+// A face asked for by a program.
+struct FontQuery {
+  std::string family;     // as named, or the default face of the generic family
+  std::string preferred;  // the metric-compatible face to take first, or empty
+  std::string generic;    // "sans", "serif" or "monospace"
+  int weight = 400;       // 1..1000, OpenType's scale (400 regular, 700 bold)
+  bool italic = false;
+};
+// The file of the face found: path empty when none could be had.
+struct FontFile {
+  std::string path;
+  int index = 0;       // of the face within the file
+  std::string family;  // the family the face belongs to
+};
+FontFile FindFont(const FontQuery& query);
+
+// Makes the data file at `path` present where the machine does not have it at
+// hand: the browser fetches it from the page's `folder`, under the file's own
+// name, and suspends the program meanwhile. On the desktop files are there or
+// not, and this does nothing.
+void FetchDataFile(const std::string& folder, const std::string& path);
+
+// The MIDI synthesizer (backend/synthesizer.h), loaded on the first call; null
+// when it cannot be had, with `problem` saying why in a few words.
+struct Synthesizer;
+const Synthesizer* LoadSynthesizer(std::string& problem);
+
+// The program returned from its main with `status`. The browser's page is told
+// (there the runtime outlives main); elsewhere the process is about to end
+// anyway.
+void ProgramEnded(int status);
 
 }  // namespace platform::backend

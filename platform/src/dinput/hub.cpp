@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "dinput/device.h"
+#include "hooks/hooks.h"
 #include "user/user_internal.h"
 
 namespace platform::dinput {
@@ -136,7 +137,20 @@ HRESULT TakePropertyFault() {
 }  // namespace platform::dinput
 
 namespace platform::hooks::dinput {
+using platform::dinput::InputDevice;
 using platform::dinput::TheHub;
+
+namespace {
+InputDevice Of(Device device) {
+  switch (device) {
+    case Device::Keyboard: return InputDevice::Keyboard;
+    case Device::Mouse: return InputDevice::Mouse;
+    case Device::Joystick: return InputDevice::Joystick;
+    case Device::Any: break;
+  }
+  return InputDevice::Any;
+}
+}  // namespace
 
 void Reset() {
   platform::dinput::Hub& hub = TheHub();
@@ -147,15 +161,15 @@ void Reset() {
 void FailNextRead(HRESULT result, Device device) {
   auto& f = TheHub().faults;
   f.readResult = result;
-  f.readDevice = device;
+  f.readDevice = Of(device);
 }
 void FailAcquire(int count, HRESULT result, Device device) {
   auto& f = TheHub().faults;
   f.acquireCount = count;
   f.acquireResult = result;
-  f.acquireDevice = device;
+  f.acquireDevice = Of(device);
 }
-void FailCreation(Device device) { TheHub().faults.failCreate[static_cast<int>(device)] = true; }
+void FailCreation(Device device) { TheHub().faults.failCreate[static_cast<int>(Of(device))] = true; }
 void FailCreate(HRESULT result) { TheHub().faults.createResult = result; }
 void FailSetProperty(int skip, HRESULT result) {
   auto& f = TheHub().faults;

@@ -10,11 +10,11 @@
 
 #include "backend/backend.h"
 #include "platform/dinput.h"
-#include "hooks/hooks.h"
 
 namespace platform::dinput {
 
-using InputDevice = hooks::dinput::Device;
+// Which devices a scripted fault applies to.
+enum class InputDevice { Any, Keyboard, Mouse, Joystick };
 
 class Device;
 

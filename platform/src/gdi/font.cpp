@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Fonts: face names matched through fontconfig, glyphs rendered monochrome by
+// Fonts: face names matched to font files by the backend (fontconfig on the
+// desktop, the page's own faces in the browser), glyphs rendered monochrome by
 // FreeType, sizes in GDI's convention (a positive height is the cell height,
 // ascent plus descent; a negative one is the em height).
 #include "gdi/font.h"
 
-#ifdef __EMSCRIPTEN__
-#include "backend/web/fonts.h"
-#else
-#include <fontconfig/fontconfig.h>
-#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -21,6 +17,7 @@
 #include <map>
 #include <tuple>
 
+#include "backend/backend.h"
 #include "gdi/gdi_internal.h"
 
 namespace platform::gdi {
@@ -95,56 +92,31 @@ const char* MetricCompatibleFace(const std::string& lowerName) {
   return it == faces.end() ? nullptr : it->second;
 }
 
+// The generic family a request falls back on, by pitch and family.
+const char* GenericName(BYTE pitchAndFamily) {
+  if ((pitchAndFamily & 0x03) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN) return "monospace";
+  if ((pitchAndFamily & 0xF0) == FF_ROMAN) return "serif";
+  return "sans";
+}
+
 Match FindFace(const std::string& name, int weight, bool italic, BYTE pitchAndFamily) {
   static std::map<std::tuple<std::string, int, bool, BYTE>, Match> cache;
   auto key = std::make_tuple(Lower(name), weight, italic, pitchAndFamily);
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;
 
+  backend::FontQuery query;
+  query.family = name.empty() ? GenericFamily(pitchAndFamily) : name;
+  if (const char* face = MetricCompatibleFace(Lower(query.family))) query.preferred = face;
+  query.generic = GenericName(pitchAndFamily);
+  query.weight = weight;
+  query.italic = italic;
+  backend::FontFile file = backend::FindFont(query);
   Match match;
-#ifdef __EMSCRIPTEN__
-  // The browser has no fontconfig: the page serves the faces it would find.
-  {
-    std::string family = name.empty() ? GenericFamily(pitchAndFamily) : name;
-    if (const char* face = MetricCompatibleFace(Lower(family))) family = face;
-    const char* generic = (pitchAndFamily & 0x03) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN ? "monospace"
-                          : (pitchAndFamily & 0xF0) == FF_ROMAN                                         ? "serif"
-                                                                                                         : "sans";
-    platform::web::FontFile file = platform::web::FindFontFile(family, generic, weight, italic);
-    match.found = !file.path.empty();
-    match.file = file.path;
-    match.family = file.family;
-  }
-#else
-  static bool initialised = FcInit() == FcTrue;
-  if (initialised) {
-    FcPattern* pattern = FcPatternCreate();
-    std::string family = name.empty() ? GenericFamily(pitchAndFamily) : name;
-    if (const char* face = MetricCompatibleFace(Lower(family)))
-      FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face));
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* found = FcFontMatch(nullptr, pattern, &result);
-    if (found) {
-      FcChar8* file = nullptr;
-      FcChar8* foundFamily = nullptr;
-      if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch && file) {
-        match.file = reinterpret_cast<const char*>(file);
-        match.found = true;
-      }
-      if (FcPatternGetString(found, FC_FAMILY, 0, &foundFamily) == FcResultMatch && foundFamily)
-        match.family = reinterpret_cast<const char*>(foundFamily);
-      FcPatternGetInteger(found, FC_INDEX, 0, &match.index);
-      FcPatternDestroy(found);
-    }
-    FcPatternDestroy(pattern);
-  }
-#endif
+  match.found = !file.path.empty();
+  match.file = file.path;
+  match.index = file.index;
+  match.family = file.family;
   cache[key] = match;
   return match;
 }
@@ -329,17 +301,6 @@ std::shared_ptr<FontInstance> DefaultFontInstance(HDC__& dc) {
 }
 
 }  // namespace platform::gdi
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define RX_ADDRESS_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(RX_ADDRESS_SANITIZER)
-// Fontconfig keeps a few bytes from parsing its configuration that nothing
-// frees; the leak checker of sanitizer builds is told to look away from them.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif
 
 using namespace platform::gdi;
 

@@ -6,11 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
-
 #include "platform/windows.h"
+#include "backend/backend.h"
 #include "presentation/settings.h"
 
 #ifndef RALLEX_VERSION
@@ -34,11 +31,6 @@ int main(int argc, char** argv) {
     commandLine += arg;
   }
   int status = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
-#ifdef __EMSCRIPTEN__
-  // In a browser the program's waits keep its runtime alive past the return
-  // from main, so the page is told of the end here. (An exit would unwind
-  // by throwing, through the browser's callback that resumed the program.)
-  EM_ASM({ if (Module['onExit']) Module['onExit']($0); }, status);
-#endif
+  platform::backend::ProgramEnded(status);
   return status;
 }

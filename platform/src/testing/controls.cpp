@@ -71,7 +71,7 @@ void Reset() {
   hooks::ddraw::Reset();
 }
 
-uint32_t Now() { return TheState().now; }
+uint32_t Now() { return TheState().clock.Now(); }
 void AdvanceTime(uint32_t ms) { Advance(ms); }
 
 void KeyDown(uint32_t scanCode) { QueueEvent(KeyEvent(true, scanCode)); }

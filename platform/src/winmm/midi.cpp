@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "winmm/midi.h"
 
-#ifdef __EMSCRIPTEN__
-#include "backend/web/files.h"
-#endif
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "winmm/synth_library.h"
+#include "backend/backend.h"
 #include "hooks/hooks.h"
 
 namespace platform::midi {
@@ -259,10 +256,8 @@ bool Synth::EnsureSynth(int rate) {
     settings_ = nullptr;
   }
   fontPath_.clear();
-#ifdef __EMSCRIPTEN__
-  // The page serves the sound font beside itself, under the file's own name.
-  web::FetchIntoFile("soundfonts/" + path.substr(path.find_last_of('/') + 1), path);
-#endif
+  // The browser's page serves the sound font beside itself.
+  backend::FetchDataFile("soundfonts", path);
   if (!IsReadableFile(path)) return false;
   // FluidSynth reports problems of the font on standard error; the open's
   // result is what counts here.
@@ -301,7 +296,7 @@ Synth::OpenResult Synth::Open() {
   // through the open's error.
   static bool toldLibrary = false, toldFont = false;
   std::string problem;
-  if (!lib_) lib_ = LoadSynthLibrary(problem);
+  if (!lib_) lib_ = backend::LoadSynthesizer(problem);
   if (!lib_) {
     if (!toldLibrary)
       fprintf(stderr, "%s: no MIDI synthesizer: %s (Debian's package libfluidsynth3)\n",

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dsound/mixer.h"
-#include "winmm/synth_library.h"
+#include "backend/synthesizer.h"
 
 namespace platform::midi {
 
@@ -67,7 +67,7 @@ class Synth final : public audio::MusicSource {
   uint64_t FrameOf(uint64_t micros) const;
 
   int users_ = 0;
-  const SynthLibrary* lib_ = nullptr;
+  const backend::Synthesizer* lib_ = nullptr;
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   int synthRate_ = 0;

@@ -12,10 +12,6 @@ namespace platform::headless {
 
 using backend::Event;
 
-namespace {
-constexpr uint32_t kPollsPerVirtualMillisecond = 1000;
-}  // namespace
-
 State& TheState() {
   static State state;
   return state;
@@ -23,6 +19,7 @@ State& TheState() {
 
 namespace {
 State& S() { return TheState(); }
+}  // namespace
 
 // Runs the audio callback for the frames that the elapsed virtual time owes.
 void MixUpTo(uint32_t now) {
@@ -43,18 +40,7 @@ void MixUpTo(uint32_t now) {
   }
 }
 
-}  // namespace
-
-void Advance(uint32_t ms) {
-  State& s = S();
-  // Mix in steps so that long sleeps do not produce one huge callback.
-  while (ms > 0) {
-    uint32_t step = std::min<uint32_t>(ms, 10);
-    s.now += step;
-    ms -= step;
-    MixUpTo(s.now);
-  }
-}
+void Advance(uint32_t ms) { S().clock.Advance(ms); }
 
 void QueueEvent(Event e) {
   if (e.window == backend::kNoWindow) e.window = S().focused;
@@ -65,7 +51,7 @@ namespace {
 // Moves scheduled events whose time has come into the queue.
 void Release() {
   State& s = S();
-  while (!s.scheduled.empty() && s.scheduled.front().time <= s.now) {
+  while (!s.scheduled.empty() && s.scheduled.front().time <= s.clock.Now()) {
     Event e = s.scheduled.front().event;
     s.scheduled.pop_front();
     // The focus moves when its event comes, not when it was scripted.
@@ -78,15 +64,11 @@ void Release() {
 
 class HeadlessBackend final : public backend::Backend {
  public:
-  uint32_t Milliseconds() override { return S().now; }
+  uint32_t Milliseconds() override { return S().clock.Now(); }
   void Sleep(uint32_t ms) override { Advance(ms); }
-  // Virtual time moves only when told to, so a wait that polls the clock would
-  // never end: after kPollsPerVirtualMillisecond reads of the same millisecond
-  // in a row, each further read moves the clock by one. Programs that read the
-  // clock a few times between sleeps or frames never see it move on its own.
-  void ClockPolled(uint32_t repeats) override {
-    if (repeats >= kPollsPerVirtualMillisecond) Advance(1);
-  }
+  // Virtual time moves only when told to, so a wait that polls the clock
+  // would never end: the clock moves after enough reads in a row.
+  void ClockPolled(uint32_t repeats) override { S().clock.Polled(repeats); }
 
   bool PollEvent(Event& event) override {
     Release();
@@ -100,8 +82,8 @@ class HeadlessBackend final : public backend::Backend {
   bool WaitEvent(Event& event, uint32_t timeoutMs) override {
     if (PollEvent(event)) return true;
     State& s = S();
-    if (!s.scheduled.empty() && s.scheduled.front().time - s.now <= timeoutMs) {
-      Advance(s.scheduled.front().time - s.now);
+    if (!s.scheduled.empty() && s.scheduled.front().time - s.clock.Now() <= timeoutMs) {
+      Advance(s.scheduled.front().time - s.clock.Now());
       return PollEvent(event);
     }
     if (!s.scheduled.empty()) Advance(timeoutMs);
@@ -171,7 +153,7 @@ class HeadlessBackend final : public backend::Backend {
     if (!s.captureFrames) return;
     s.lastFrame.width = frame.width;
     s.lastFrame.height = frame.height;
-    s.lastFrame.time = s.now;
+    s.lastFrame.time = s.clock.Now();
     s.lastFrame.pixels.resize(static_cast<size_t>(frame.width) * frame.height);
     for (int y = 0; y < frame.height; ++y)
       std::copy_n(frame.pixels + static_cast<size_t>(y) * frame.pitchPixels, frame.width,
@@ -209,7 +191,7 @@ class HeadlessBackend final : public backend::Backend {
     s.audio.open = true;
     s.audio.samples.clear();
     s.audioFramesMixed = 0;
-    s.audioOpenedAt = s.now;
+    s.audioOpenedAt = s.clock.Now();
     s.captureStartFrame = 0;
     return true;
   }

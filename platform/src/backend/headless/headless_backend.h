@@ -3,7 +3,8 @@
 // scripted events, recorded message boxes and windows, the last presented frame
 // and the audio mixed in virtual time. The backend itself only implements the
 // seam; the test controls (platform/headless.h, in platform_testing) script it
-// and read it through this header.
+// and read it through this header. The records are plain data of their own
+// header, which the controls hand out as they are.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,8 @@
 #include <vector>
 
 #include "backend/backend.h"
-#include "platform/headless.h"
+#include "backend/virtual_clock.h"
+#include "platform/headless_records.h"
 
 namespace platform::headless {
 
@@ -22,8 +24,15 @@ struct ScheduledEvent {
   backend::Event event;
 };
 
+// Runs the audio callback for the frames that the virtual time `now` owes.
+void MixUpTo(uint32_t now);
+
+// Audio is mixed in steps of this many virtual milliseconds, so that a long
+// sleep does not make one huge callback.
+constexpr uint32_t kMixStepMs = 10;
+
 struct State {
-  uint32_t now = 0;
+  backend::VirtualClock clock{kMixStepMs, [](uint32_t now, uint32_t) { MixUpTo(now); }};
   std::deque<backend::Event> events;
   std::deque<ScheduledEvent> scheduled;  // kept in time order
   std::deque<int> answers;

@@ -26,3 +26,11 @@ bool FetchIntoFile(const std::string& url, const std::string& path) {
 }
 
 }  // namespace platform::web
+
+namespace platform::backend {
+
+void FetchDataFile(const std::string& folder, const std::string& path) {
+  web::FetchIntoFile(folder + "/" + path.substr(path.find_last_of('/') + 1), path);
+}
+
+}  // namespace platform::backend

@@ -5,7 +5,7 @@
 // Handles are small numbers on the page's side, not pointers.
 #pragma once
 
-#include "backend/fluidsynth_types.h"
+#include "backend/synthesizer.h"
 
 extern "C" {
 fluid_log_function_t fluid_set_log_function(int level, fluid_log_function_t fun, void* data);

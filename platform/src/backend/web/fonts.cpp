@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "backend/web/fonts.h"
-
-#include "backend/web/files.h"
-
-#include <emscripten.h>
-
+// Font files of the browser build: the Liberation faces served with the page,
+// fetched into the program's file system when a font first asks for them.
+// The browser has no fontconfig; these are the faces it would find.
 #include <cctype>
 #include <map>
 
-namespace platform::web {
+#include "backend/backend.h"
+#include "backend/web/files.h"
+
+namespace platform::backend {
 namespace {
 
 std::string Lower(std::string s) {
@@ -29,28 +29,24 @@ const char* LiberationFamily(const std::string& name) {
 
 }  // namespace
 
-std::string FontFileName(const std::string& family, const std::string& generic, int weight, bool italic) {
+// The Liberation names find themselves (the core face names such as Arial
+// come as the preferred face); anything else finds the generic family, as
+// fontconfig's default does.
+FontFile FindFont(const FontQuery& query) {
+  FontFile found;
+  const std::string& family = query.preferred.empty() ? query.family : query.preferred;
   const char* which = LiberationFamily(Lower(family));
-  if (!which) which = LiberationFamily(Lower(generic));
-  if (!which) return "";
+  if (!which) which = LiberationFamily(Lower(query.generic));
+  if (!which) return found;
   // The faces come in regular (400) and bold (700); a weight goes to the nearer,
   // a tie (550) to the lighter, as fontconfig's match does.
-  bool bold = weight > 550;
-  std::string style = bold ? (italic ? "BoldItalic" : "Bold") : (italic ? "Italic" : "Regular");
-  return std::string("Liberation") + which + "-" + style + ".ttf";
-}
-
-}  // namespace platform::web
-
-namespace platform::web {
-
-FontFile FindFontFile(const std::string& family, const std::string& generic, int weight, bool italic) {
-  FontFile found;
-  std::string name = FontFileName(family, generic, weight, italic);
-  if (name.empty() || !FetchIntoFile("fonts/" + name, "/fonts/" + name)) return found;
+  bool bold = query.weight > 550;
+  const char* style = bold ? (query.italic ? "BoldItalic" : "Bold") : (query.italic ? "Italic" : "Regular");
+  std::string name = std::string("Liberation") + which + "-" + style + ".ttf";
+  if (!web::FetchIntoFile("fonts/" + name, "/fonts/" + name)) return found;
   found.path = "/fonts/" + name;
-  found.family = "Liberation " + name.substr(10, name.find('-') - 10);
+  found.family = std::string("Liberation ") + which;
   return found;
 }
 
-}  // namespace platform::web
+}  // namespace platform::backend

@@ -9,10 +9,12 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "backend/backend.h"
+#include "backend/virtual_clock.h"
 #include "backend/web/web.h"
 
 // The page's side (library_rallex.js).
@@ -70,13 +72,17 @@ Event::Type TypeOf(int code) {
   }
 }
 
+void Passed(uint32_t virtualMs);
+
 struct State {
   backend::WindowId window = backend::kNoWindow;
   backend::WindowId nextWindow = 1;
   std::deque<Event> injected;
   bool virtualClock = false;
-  double virtualNow = 0;
-  double sinceYield = 0;  // virtual milliseconds since the browser last had its turn
+  // Virtual time: the browser gets its turn once per 16 virtual milliseconds,
+  // so that a long run neither freezes the page nor waits on the real clock.
+  uint32_t sinceYield = 0;  // virtual milliseconds since the browser last had its turn
+  backend::VirtualClock clock{std::numeric_limits<uint32_t>::max(), [](uint32_t, uint32_t step) { Passed(step); }};
   std::vector<uint32_t> rgba;  // the picture in the canvas's byte order
   backend::AudioCallback audio = nullptr;
   void* audioUser = nullptr;
@@ -121,12 +127,9 @@ bool TakeEvent(Event& event) {
   return true;
 }
 
-// Virtual time: the browser gets its turn once per 16 virtual milliseconds, so
-// that a long run neither freezes the page nor waits on the real clock.
-void AdvanceVirtual(double ms) {
+void Passed(uint32_t virtualMs) {
   State& s = S();
-  s.virtualNow += ms;
-  s.sinceYield += ms;
+  s.sinceYield += virtualMs;
   if (s.sinceYield >= 16) {
     s.sinceYield = 0;
     rallex_web_yield();
@@ -139,11 +142,11 @@ class WebBackend final : public backend::Backend {
 
   uint32_t Milliseconds() override {
     State& s = S();
-    return static_cast<uint32_t>(s.virtualClock ? s.virtualNow : rallex_web_now());
+    return s.virtualClock ? s.clock.Now() : static_cast<uint32_t>(rallex_web_now());
   }
   void Sleep(uint32_t ms) override {
     if (S().virtualClock)
-      AdvanceVirtual(ms);
+      S().clock.Advance(ms);
     else
       rallex_web_sleep(ms);
   }
@@ -151,7 +154,7 @@ class WebBackend final : public backend::Backend {
     // A program waiting by reading the clock: give the browser its turn, or
     // the clock's millisecond would never end.
     if (S().virtualClock) {
-      if (repeats >= 1000) AdvanceVirtual(1);
+      S().clock.Polled(repeats);
     } else if (repeats >= 64) {
       rallex_web_yield();
     }
@@ -161,7 +164,7 @@ class WebBackend final : public backend::Backend {
   bool WaitEvent(Event& event, uint32_t timeoutMs) override {
     if (TakeEvent(event)) return true;
     if (S().virtualClock) {
-      AdvanceVirtual(timeoutMs);
+      S().clock.Advance(timeoutMs);
       return TakeEvent(event);
     }
     if (!rallex_web_wait_event(timeoutMs)) return false;
@@ -264,7 +267,7 @@ void InjectMouseMotion(int32_t dx, int32_t dy) {
 
 void UseVirtualClock(bool on) {
   State& s = S();
-  if (on && !s.virtualClock) s.virtualNow = rallex_web_now();
+  if (on && !s.virtualClock) s.clock.Set(static_cast<uint32_t>(rallex_web_now()));
   s.virtualClock = on;
 }
 
@@ -274,5 +277,12 @@ namespace platform::backend {
 Backend& Instance() {
   static web::WebBackend backend;
   return backend;
+}
+
+// The program's waits keep its runtime alive past the return from main, so
+// the page is told of the end here. (An exit would unwind by throwing, through
+// the browser's callback that resumed the program.)
+void ProgramEnded(int status) {
+  EM_ASM({ if (Module['onExit']) Module['onExit']($0); }, status);
 }
 }  // namespace platform::backend

@@ -1,29 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "winmm/synth_library.h"
-
-#ifdef __EMSCRIPTEN__
-#include "backend/web/fluidsynth_web.h"
-#else
+// The desktop's MIDI synthesizer: FluidSynth, loaded with dlopen when a
+// program first opens a MIDI device.
 #include <dlfcn.h>
-#endif
 
-namespace platform::midi {
+#include "backend/backend.h"
+#include "backend/synthesizer.h"
 
-#ifdef __EMSCRIPTEN__
-
-const SynthLibrary* LoadSynthLibrary(std::string&) {
-  static const SynthLibrary library{
-      fluid_set_log_function, new_fluid_settings, delete_fluid_settings, fluid_settings_setnum,
-      fluid_settings_setint, new_fluid_synth, delete_fluid_synth, fluid_synth_sfload,
-      fluid_synth_system_reset, fluid_synth_noteon, fluid_synth_noteoff, fluid_synth_key_pressure,
-      fluid_synth_cc, fluid_synth_program_change, fluid_synth_channel_pressure, fluid_synth_pitch_bend,
-      fluid_synth_sysex, fluid_synth_all_notes_off, fluid_synth_write_float,
-      fluid_synth_get_active_voice_count};
-  return &library;
-}
-
-#else
-
+namespace platform::backend {
 namespace {
 
 template <typename F>
@@ -34,8 +17,8 @@ bool Take(void* handle, const char* name, F& into) {
 
 }  // namespace
 
-const SynthLibrary* LoadSynthLibrary(std::string& problem) {
-  static SynthLibrary library;
+const Synthesizer* LoadSynthesizer(std::string& problem) {
+  static Synthesizer library;
   static int state = 0;  // 0: not tried, 1: loaded, -1: cannot be
   static std::string why;
   if (state == 0) {
@@ -43,7 +26,7 @@ const SynthLibrary* LoadSynthLibrary(std::string& problem) {
     // the development link name where only that is there.
     void* handle = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_LOCAL);
     if (!handle) handle = dlopen("libfluidsynth.so", RTLD_NOW | RTLD_LOCAL);
-    SynthLibrary& l = library;
+    Synthesizer& l = library;
     bool ok = handle && Take(handle, "fluid_set_log_function", l.set_log_function) &&
               Take(handle, "new_fluid_settings", l.new_settings) &&
               Take(handle, "delete_fluid_settings", l.delete_settings) &&
@@ -72,6 +55,4 @@ const SynthLibrary* LoadSynthLibrary(std::string& problem) {
   return state > 0 ? &library : nullptr;
 }
 
-#endif
-
-}  // namespace platform::midi
+}  // namespace platform::backend

@@ -1,16 +1,24 @@
 // SPDX-License-Identifier: MIT
-// FluidSynth, the MIDI synthesiser, as a library loaded when a program first
-// opens a MIDI device: a program that plays no music does not need it
-// installed. On the web the page's own build takes its place.
+// The MIDI synthesizer the backend offers: FluidSynth's C interface, the part
+// the MIDI player uses. On the desktop the library is loaded when a program
+// first opens a MIDI device, so that a program that plays no music does not
+// need it installed; in the browser the page's own build takes its place.
+// FluidSynth's handle types and result codes are declared here, as its C
+// interface has them, so that the library is only ever loaded (or forwarded
+// to), never compiled against.
 #pragma once
 
-#include <string>
+extern "C" {
+typedef struct _fluid_synth_t fluid_synth_t;
+typedef struct _fluid_hashtable_t fluid_settings_t;
+typedef void (*fluid_log_function_t)(int level, const char* message, void* data);
+}
+enum { FLUID_OK = 0, FLUID_FAILED = -1 };
+enum { FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG };
 
-#include "backend/fluidsynth_types.h"
+namespace platform::backend {
 
-namespace platform::midi {
-
-struct SynthLibrary {
+struct Synthesizer {
   fluid_log_function_t (*set_log_function)(int level, fluid_log_function_t fun, void* data);
   fluid_settings_t* (*new_settings)();
   void (*delete_settings)(fluid_settings_t*);
@@ -35,8 +43,4 @@ struct SynthLibrary {
   int (*get_active_voice_count)(fluid_synth_t*);
 };
 
-// The synthesiser's functions, loaded on the first call; null when the
-// library cannot be loaded (problem then says why, in a few words).
-const SynthLibrary* LoadSynthLibrary(std::string& problem);
-
-}  // namespace platform::midi
+}  // namespace platform::backend
