@@ -89,24 +89,10 @@ Device::~Device() {
   if (Display::Get().Owner() == this) LeaveExclusive();
 }
 
+// The object has two interfaces; IUnknown is the first of them.
 HRESULT Device::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IDirectDraw) {
-    *object = static_cast<IDirectDraw*>(this);
-  } else if (riid == IID_IDirectDraw4) {
-    *object = static_cast<IDirectDraw4*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG Device::Release() {
-  ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
+  if (riid == IID_IDirectDraw4) return Answer(riid, object, static_cast<IDirectDraw4*>(this), {&IID_IDirectDraw4});
+  return Answer(riid, object, static_cast<IDirectDraw*>(this), {&IID_IDirectDraw});
 }
 
 void Device::LeaveExclusive() {

@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "backend/backend.h"
+#include "com/object.h"
 #include "ddraw/format.h"
 #include "ddraw/pixels.h"
 #include "platform/ddraw.h"
@@ -63,13 +64,11 @@ struct FreeDeleter {
 };
 using PixelMemory = std::unique_ptr<uint8_t, FreeDeleter>;
 
-class Palette final : public IDirectDrawPalette {
+class Palette final : public com::Object<IDirectDrawPalette> {
  public:
   Palette(DWORD caps, const PALETTEENTRY* entries);
 
   HRESULT QueryInterface(REFIID riid, void** object) override;
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override;
   HRESULT GetCaps(LPDWORD caps) override;
   HRESULT GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY entries) override;
   HRESULT SetEntries(DWORD flags, DWORD start, DWORD count, LPPALETTEENTRY entries) override;
@@ -80,17 +79,14 @@ class Palette final : public IDirectDrawPalette {
 
  private:
   ~Palette() override = default;
-  ULONG refs_ = 1;
   DWORD caps_ = 0;
   PALETTEENTRY entries_[256] = {};
   uint32_t rgb_[256] = {};
 };
 
-class Clipper final : public IDirectDrawClipper {
+class Clipper final : public com::Object<IDirectDrawClipper> {
  public:
   HRESULT QueryInterface(REFIID riid, void** object) override;
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override;
   HRESULT GetHWnd(HWND* window) override;
   HRESULT SetHWnd(DWORD flags, HWND window) override;
 
@@ -101,11 +97,10 @@ class Clipper final : public IDirectDrawClipper {
 
  private:
   ~Clipper() override = default;
-  ULONG refs_ = 1;
   HWND window_ = nullptr;
 };
 
-class Surface final : public IDirectDrawSurface4 {
+class Surface final : public com::Object<IDirectDrawSurface4> {
  public:
   enum class Role { Plain, Primary, BackBuffer };
 
@@ -116,8 +111,6 @@ class Surface final : public IDirectDrawSurface4 {
 
   // IUnknown
   HRESULT QueryInterface(REFIID riid, void** object) override;
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override;
   // IDirectDrawSurface4
   HRESULT Blt(LPRECT destRect, LPDIRECTDRAWSURFACE4 source, LPRECT sourceRect, DWORD flags, LPDDBLTFX fx) override;
   HRESULT BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 source, LPRECT sourceRect, DWORD trans) override;
@@ -177,7 +170,6 @@ class Surface final : public IDirectDrawSurface4 {
   void Changed();
   std::vector<Surface*> Chain();
 
-  ULONG refs_ = 1;
   Role role_;
   int width_, height_, pitch_;
   PixelFormat format_;
@@ -197,13 +189,11 @@ class Surface final : public IDirectDrawSurface4 {
   std::vector<Surface*> backs_;      // for the front: its back buffers, one reference each
 };
 
-class Device final : public IDirectDraw, public IDirectDraw4 {
+class Device final : public com::Object<IDirectDraw, IDirectDraw4> {
  public:
   explicit Device(int driver);
 
   HRESULT QueryInterface(REFIID riid, void** object) override;
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override;
 
   HRESULT CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) override;
   HRESULT CreatePalette(DWORD flags, LPPALETTEENTRY entries, LPDIRECTDRAWPALETTE* palette, IUnknown* outer) override;
@@ -223,7 +213,6 @@ class Device final : public IDirectDraw, public IDirectDraw4 {
   HRESULT CreatePrimary(const DDSURFACEDESC2& desc, DWORD caps, LPDIRECTDRAWSURFACE4* surface);
   void LeaveExclusive();
 
-  ULONG refs_ = 1;
   bool levelSet_ = false;
   bool exclusive_ = false;
   HWND window_ = nullptr;

@@ -13,18 +13,7 @@ Palette::Palette(DWORD caps, const PALETTEENTRY* entries) : caps_(caps) {
 }
 
 HRESULT Palette::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IDirectDrawPalette) return E_NOINTERFACE;
-  *object = static_cast<IDirectDrawPalette*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG Palette::Release() {
-  ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
+  return Answer(riid, object, static_cast<IDirectDrawPalette*>(this), {&IID_IDirectDrawPalette});
 }
 
 HRESULT Palette::GetCaps(LPDWORD caps) {
@@ -52,18 +41,7 @@ HRESULT Palette::SetEntries(DWORD, DWORD start, DWORD count, LPPALETTEENTRY entr
 }
 
 HRESULT Clipper::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IDirectDrawClipper) return E_NOINTERFACE;
-  *object = static_cast<IDirectDrawClipper*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG Clipper::Release() {
-  ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
+  return Answer(riid, object, static_cast<IDirectDrawClipper*>(this), {&IID_IDirectDrawClipper});
 }
 
 HRESULT Clipper::GetHWnd(HWND* window) {

@@ -42,18 +42,7 @@ Surface::~Surface() {
 }
 
 HRESULT Surface::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IDirectDrawSurface4) return E_NOINTERFACE;
-  *object = static_cast<IDirectDrawSurface4*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG Surface::Release() {
-  ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
+  return Answer(riid, object, static_cast<IDirectDrawSurface4*>(this), {&IID_IDirectDrawSurface4});
 }
 
 void Surface::AttachBackBuffers(std::vector<Surface*> backs) {

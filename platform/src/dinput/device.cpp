@@ -81,29 +81,19 @@ Device::~Device() {
 }
 
 HRESULT Device::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid == IID_IDirectInputDevice2A && kind_ == Kind::Joystick && TheHub().faults.failInterface)
-    return E_NOINTERFACE;
-  if (riid == IID_IUnknown || riid == IID_IDirectInputDeviceA || riid == IID_IDirectInputDevice2A) {
-    *object = static_cast<IDirectInputDevice2A*>(this);
-    AddRef();
-    return S_OK;
+  if (riid == IID_IDirectInputDevice2A && kind_ == Kind::Joystick && TheHub().faults.failInterface) {
+    if (object) *object = nullptr;
+    return object ? E_NOINTERFACE : E_POINTER;
   }
-  return E_NOINTERFACE;
+  return Answer(riid, object, static_cast<IDirectInputDevice2A*>(this),
+                {&IID_IDirectInputDeviceA, &IID_IDirectInputDevice2A});
 }
 
-ULONG Device::AddRef() { return ++refs_; }
-
-ULONG Device::Release() {
-  ULONG left = --refs_;
-  if (left == 0) {
-    bool wasAcquired = acquired_;
-    acquired_ = false;
-    delete this;
-    if (wasAcquired) UpdateRelativeMouse();
-  }
-  return left;
+void Device::LastReleased() {
+  bool wasAcquired = acquired_;
+  acquired_ = false;
+  delete this;
+  if (wasAcquired) UpdateRelativeMouse();
 }
 
 HRESULT Device::GetCapabilities(LPDIDEVCAPS caps) {

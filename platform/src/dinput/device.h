@@ -3,6 +3,7 @@
 // joystick, reading the hub's state in the standard data formats.
 #pragma once
 
+#include "com/object.h"
 #include "dinput/hub.h"
 
 namespace platform::dinput {
@@ -16,13 +17,11 @@ extern const GUID kJoystickInstance;
 // The product GUID reported with it.
 extern const GUID kJoystickProduct;
 
-class Device final : public IDirectInputDevice2A {
+class Device final : public com::Object<IDirectInputDevice2A> {
  public:
   explicit Device(Kind kind);
 
   HRESULT QueryInterface(REFIID riid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
 
   HRESULT GetCapabilities(LPDIDEVCAPS caps) override;
   HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) override;
@@ -49,6 +48,8 @@ class Device final : public IDirectInputDevice2A {
 
  private:
   ~Device() override;
+  // Gives the pointer back if the device held it.
+  void LastReleased() override;
 
   // Marks a foreground device without focus, or a joystick that went away, as
   // lost. Returns false when the device is not acquired (any more).
@@ -64,7 +65,6 @@ class Device final : public IDirectInputDevice2A {
     DWORD deadZone = 0;  // 1/100 percent of the travel from the centre
   };
 
-  ULONG refs_ = 1;
   Kind kind_;
   bool formatSet_ = false;
   DWORD cooperation_ = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND;

@@ -2,26 +2,16 @@
 // The DirectInput object: makes device objects and lists the attached devices.
 #include <memory>
 
+#include "com/object.h"
 #include "dinput/device.h"
 
 namespace platform::dinput {
 namespace {
 
-class DirectInput final : public IDirectInputA {
+class DirectInput final : public com::Object<IDirectInputA> {
  public:
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IDirectInputA) return E_NOINTERFACE;
-    *object = static_cast<IDirectInputA*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
+    return Answer(riid, object, static_cast<IDirectInputA*>(this), {&IID_IDirectInputA});
   }
 
   HRESULT CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICEA* device, LPUNKNOWN outer) override {
@@ -72,7 +62,6 @@ class DirectInput final : public IDirectInputA {
 
  private:
   ~DirectInput() override = default;
-  ULONG refs_ = 1;
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 
+#include "com/object.h"
 #include "hooks/hooks.h"
 #include "dsound/mixer.h"
 #include "platform/winuser.h"
@@ -72,7 +73,7 @@ HRESULT CheckFormat(const WAVEFORMATEX* f) {
   return DS_OK;
 }
 
-class Buffer final : public IDirectSoundBuffer {
+class Buffer final : public com::Object<IDirectSoundBuffer> {
  public:
   Buffer(std::shared_ptr<OutputHold> hold, std::shared_ptr<SampleMemory> memory, DWORD flags,
          const WAVEFORMATEX& format)
@@ -108,23 +109,12 @@ class Buffer final : public IDirectSoundBuffer {
   }
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (riid == IID_IDirectSoundBuffer || riid == IID_IUnknown) {
-      AddRef();
-      *object = static_cast<IDirectSoundBuffer*>(this);
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return Answer(riid, object, static_cast<IDirectSoundBuffer*>(this), {&IID_IDirectSoundBuffer});
   }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    ULONG left = --refs_;
-    if (left == 0) {
-      Mixer::Get().Remove(&voice_);
-      delete this;
-    }
-    return left;
+  // The buffer leaves the mixer before its memory goes.
+  void LastReleased() override {
+    Mixer::Get().Remove(&voice_);
+    delete this;
   }
 
   HRESULT GetCaps(LPDSBCAPS caps) override {
@@ -306,7 +296,6 @@ class Buffer final : public IDirectSoundBuffer {
     voice_.gainRight = right;
   }
 
-  ULONG refs_ = 1;
   std::shared_ptr<OutputHold> hold_;
   std::shared_ptr<SampleMemory> memory_;
   DWORD flags_;
@@ -316,25 +305,12 @@ class Buffer final : public IDirectSoundBuffer {
   audio::Voice voice_;
 };
 
-class Device final : public IDirectSound {
+class Device final : public com::Object<IDirectSound> {
  public:
   explicit Device(std::shared_ptr<OutputHold> hold) : hold_(std::move(hold)) {}
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    if (riid == IID_IDirectSound || riid == IID_IUnknown) {
-      AddRef();
-      *object = static_cast<IDirectSound*>(this);
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
+    return Answer(riid, object, static_cast<IDirectSound*>(this), {&IID_IDirectSound});
   }
 
   HRESULT CreateSoundBuffer(LPCDSBUFFERDESC desc, LPDIRECTSOUNDBUFFER* buffer, LPUNKNOWN outer) override {
@@ -410,7 +386,6 @@ class Device final : public IDirectSound {
 
  private:
   ~Device() override = default;
-  ULONG refs_ = 1;
   std::shared_ptr<OutputHold> hold_;
 };
 
