@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "winmm/midi.h"
+#include "winmm/midi_file.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "platform/headless.h"
 #include "platform/mmsystem.h"
-#include "winmm/midi.h"
+#include "winmm/midi_file.h"
 
 namespace {
 

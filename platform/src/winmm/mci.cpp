@@ -18,7 +18,7 @@
 #include "platform/winbase.h"
 #include "platform/winuser.h"
 #include "user/user_internal.h"
-#include "winmm/midi.h"
+#include "winmm/synth.h"
 
 namespace platform::winmm {
 namespace {
