@@ -132,6 +132,11 @@ void SdlBackend::CloseJoystick() {
 // Turns an SDL event into a backend event; false for events nobody needs.
 bool SdlBackend::Convert(const SDL_Event& e, Event& out) {
   out = Event{};
+  // Whether a joystick or controller event is of the open stick, and of the
+  // kind of events it reports by.
+  auto fromOpenStick = [this](bool controllerEvent, SDL_JoystickID which) {
+    return joystick_ && (controller_ != nullptr) == controllerEvent && which == SDL_JoystickInstanceID(joystick_);
+  };
   switch (e.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -185,34 +190,30 @@ bool SdlBackend::Convert(const SDL_Event& e, Event& out) {
         return true;
       }
       return false;
+    // The open stick's axes and buttons come from its joystick events or, when
+    // it is a game controller, from its controller events alone, in the
+    // controller's standard layout: left stick X and Y first, then the right
+    // stick and the triggers; buttons A, B, X, Y, ...
     case SDL_JOYAXISMOTION:
-      if (controller_ || !joystick_ || e.jaxis.which != SDL_JoystickInstanceID(joystick_)) return false;
+    case SDL_CONTROLLERAXISMOTION: {
+      bool controller = e.type == SDL_CONTROLLERAXISMOTION;
+      if (!fromOpenStick(controller, controller ? e.caxis.which : e.jaxis.which)) return false;
       out.type = Event::Type::JoystickAxis;
-      out.axis = e.jaxis.axis;
-      out.value = e.jaxis.value;
+      out.axis = controller ? e.caxis.axis : e.jaxis.axis;
+      out.value = controller ? e.caxis.value : e.jaxis.value;
       return true;
+    }
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP:
-      if (controller_ || !joystick_ || e.jbutton.which != SDL_JoystickInstanceID(joystick_)) return false;
-      out.type = Event::Type::JoystickButton;
-      out.button = e.jbutton.button;
-      out.pressed = e.type == SDL_JOYBUTTONDOWN;
-      return true;
-    // A game controller reports in its standard layout: left stick X and Y
-    // first, then the right stick and the triggers; buttons A, B, X, Y, ...
-    case SDL_CONTROLLERAXISMOTION:
-      if (!controller_ || e.caxis.which != SDL_JoystickInstanceID(joystick_)) return false;
-      out.type = Event::Type::JoystickAxis;
-      out.axis = e.caxis.axis;
-      out.value = e.caxis.value;
-      return true;
     case SDL_CONTROLLERBUTTONDOWN:
-    case SDL_CONTROLLERBUTTONUP:
-      if (!controller_ || e.cbutton.which != SDL_JoystickInstanceID(joystick_)) return false;
+    case SDL_CONTROLLERBUTTONUP: {
+      bool controller = e.type == SDL_CONTROLLERBUTTONDOWN || e.type == SDL_CONTROLLERBUTTONUP;
+      if (!fromOpenStick(controller, controller ? e.cbutton.which : e.jbutton.which)) return false;
       out.type = Event::Type::JoystickButton;
-      out.button = e.cbutton.button;
-      out.pressed = e.type == SDL_CONTROLLERBUTTONDOWN;
+      out.button = controller ? e.cbutton.button : e.jbutton.button;
+      out.pressed = e.type == SDL_JOYBUTTONDOWN || e.type == SDL_CONTROLLERBUTTONDOWN;
       return true;
+    }
     case SDL_WINDOWEVENT:
       out.window = e.window.windowID;
       switch (e.window.event) {
