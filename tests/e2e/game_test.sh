@@ -24,17 +24,7 @@ source "$(dirname "$0")/shots.sh"
 
 # Past the one-second pause: wait for the first picture of the court (start-up
 # can take a while on a busy machine).
-shown=""
-for _ in $(seq 1 40); do
-  kill -0 "$pid" 2>/dev/null || fail "rallex ended early: $(cat "$WORK/out.log")"
-  import -window root "$WORK/start.png" || fail "cannot take a screenshot"
-  if [ "$(count "$WORK/start.png" 200x100+100+150 $COURT)" -ge 19000 ]; then
-    shown=1
-    break
-  fi
-  sleep 0.2
-done
-[ -n "$shown" ] || fail "no blue court in the field"
+wait_for_court "$pid" "$WORK/out.log" "$WORK/start.png" root 40 0.2 || fail "no blue court in the field"
 sleep 0.2
 import -window root "$WORK/start.png" || fail "cannot take a screenshot"
 [ -n "${GAME_SHOTS:-}" ] && cp "$WORK/start.png" "$GAME_SHOTS/start.png"
@@ -134,16 +124,7 @@ echo "ok: Escape ended rallex with status 0"
 "$RALLEX" >"$WORK/out2.log" 2>&1 &
 pid=$!
 id="$(wait_for_window Rallex 30)" || fail "no window on the second start: $(cat "$WORK/out2.log")"
-shown=""
-for _ in $(seq 1 80); do
-  import -window root "$WORK/second.png" 2>/dev/null || true
-  if [ -f "$WORK/second.png" ] && [ "$(count "$WORK/second.png" 200x100+100+150 $COURT)" -ge 19000 ]; then
-    shown=1
-    break
-  fi
-  sleep 0.1
-done
-[ -n "$shown" ] || fail "no court on the second start"
+wait_for_court "$pid" "$WORK/out2.log" "$WORK/second.png" root 80 0.1 || fail "no court on the second start"
 start=$(date +%s%N)
 xdotool key --window "$id" Escape 2>/dev/null || xdotool key Escape
 wait_exit "$pid" 5

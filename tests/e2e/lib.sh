@@ -76,6 +76,24 @@ fail() {
   exit 1
 }
 
+# wait_for_court PID LOG SHOT WINDOW TRIES PAUSE: screenshots of WINDOW ("root"
+# or a window id) into SHOT, TRIES times PAUSE seconds apart, until the game's
+# blue court fills the open field (count and COURT come from shots.sh); false
+# when it never does. The game started as PID (writing to LOG) ending
+# meanwhile fails the script.
+wait_for_court() {
+  local pid="$1" log="$2" shot="$3" window="$4" tries="$5" pause="$6"
+  for _ in $(seq 1 "$tries"); do
+    kill -0 "$pid" 2>/dev/null || fail "rallex ended early: $(cat "$log")"
+    import -window "$window" "$shot" 2>/dev/null || true
+    if [ -f "$shot" ] && [ "$(count "$shot" 200x100+100+150 $COURT)" -ge 19000 ]; then
+      return 0
+    fi
+    sleep "$pause"
+  done
+  return 1
+}
+
 # start_evilwm: a window manager on the server, WM_PID set, once it says it
 # manages the screen. (Its default font is not among the server's core fonts.)
 WM_PID=""

@@ -56,22 +56,13 @@ check_court_and_scores() {
 # (under the running Xvfb, which must be 800 x 600), waits for the court, checks
 # a screenshot of it, then presses Escape: the program must end with status 0.
 play_from() {
-  local dir="$1" pid id shown="" log
+  local dir="$1" pid id log
   shift
   log="$WORK/play.$$.$RANDOM.log"
   (cd "$dir" && exec "$@") >"$log" 2>&1 &
   pid=$!
   id="$(wait_for_window Rallex 30)" || fail "no window captioned Rallex appeared: $(cat "$log")"
-  for _ in $(seq 1 60); do
-    kill -0 "$pid" 2>/dev/null || fail "rallex ended early: $(cat "$log")"
-    import -window root "$WORK/installed.png" 2>/dev/null || true
-    if [ -f "$WORK/installed.png" ] && [ "$(count "$WORK/installed.png" 200x100+100+150 $COURT)" -ge 19000 ]; then
-      shown=1
-      break
-    fi
-    sleep 0.2
-  done
-  [ -n "$shown" ] || fail "no blue court in the field: $(cat "$log")"
+  wait_for_court "$pid" "$log" "$WORK/installed.png" root 60 0.2 || fail "no blue court in the field: $(cat "$log")"
   sleep 0.2
   import -window root "$WORK/installed.png" || fail "cannot take a screenshot"
   check_court_and_scores "$WORK/installed.png"

@@ -19,7 +19,7 @@ command -v evilwm >/dev/null || fail "evilwm is not installed (scripts/deps inst
 trap 'if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null || true; fi; cleanup' EXIT
 
 destroy_window() {
-  local when="$1" pid id shown moving start end
+  local when="$1" pid id moving start end
   "$RALLEX" >"$WORK/out.log" 2>&1 &
   pid=$!
   id="$(wait_for_window '^Rallex$' 30)" || fail "$when: no window captioned Rallex appeared: $(cat "$WORK/out.log")"
@@ -30,16 +30,7 @@ destroy_window() {
     sleep 0.05
   done
   if [[ "$when" == playing* ]]; then
-    shown=""
-    for _ in $(seq 1 50); do
-      import -window "$id" "$WORK/shot.png" 2>/dev/null || true
-      if [ -f "$WORK/shot.png" ] && [ "$(count "$WORK/shot.png" 200x100+100+150 $COURT)" -ge 19000 ]; then
-        shown=1
-        break
-      fi
-      sleep 0.1
-    done
-    [ -n "$shown" ] || fail "$when: no court was drawn"
+    wait_for_court "$pid" "$WORK/out.log" "$WORK/shot.png" "$id" 50 0.1 || fail "$when: no court was drawn"
     # The court is drawn before the one-second pause, with the ball at the
     # serve in the middle: in play, the ball has left it.
     moving=""
