@@ -7,6 +7,8 @@
 #include <string>
 
 #include "media/screen.h"
+#include "platform/ddraw.h"
+#include "platform/dsound.h"
 #include "platform/headless.h"
 
 namespace {
@@ -68,28 +70,64 @@ TEST(ReportDirectSoundError, AnswerDecidesWhetherToQuit) {
   EXPECT_TRUE(QuitPosted()) << "No asks the program to quit";
 }
 
-TEST(ErrorNames, EveryDirectSoundRowAndTheFallback) {
-  const std::pair<HRESULT, const char*> rows[] = {
-      {static_cast<HRESULT>(0x80004001u), "DSERR_UNSUPPORTED"},
-      {static_cast<HRESULT>(0x80004005u), "DSERR_GENERIC"},
-      {static_cast<HRESULT>(0x80040110u), "DSERR_NOAGGREGATION"},
-      {static_cast<HRESULT>(0x8007000Eu), "DSERR_OUTOFMEMORY"},
-      {static_cast<HRESULT>(0x80070057u), "DSERR_INVALIDPARAM"},
-      {DS(10), "DSERR_ALLOCATED"},
-      {DS(30), "DSERR_CONTROLUNAVAIL"},
-      {DS(50), "DSERR_INVALIDCALL"},
-      {DS(70), "DSERR_PRIOLEVELNEEDED"},
-      {DS(100), "DSERR_BADFORMAT"},
-      {DS(120), "DSERR_NODRIVER"},
-      {DS(130), "DSERR_ALREADYINITIALIZED"},
-      {DS(150), "DSERR_BUFFERLOST"},
-      {DS(160), "DSERR_OTHERAPPHASPRIO"},
-      {DS(170), "DSERR_UNINITIALIZED"},
-      {DD(150), "Unknown Error"},
-      {0, "Unknown Error"},
+// Each row: the table looked in, the platform's own constant, its published
+// value worked out by hand in hex (MAKE_DSHRESULT(n) is 0x88780000 + n,
+// MAKE_DDHRESULT(n) 0x88760000 + n; the COM codes as they are), and the name
+// the box shows. The constant must be the value and the value must give the
+// name, so a wrong code in the header and a wrong code in the table are each
+// caught.
+TEST(ErrorNames, EveryDirectSoundRowDirectDrawsTableEdgesAndTheFallbacks) {
+  using Lookup = const char* (*)(HRESULT);
+  const Lookup ds = DirectSoundErrorName, dd = DirectDrawErrorName;
+  const struct {
+    Lookup table;
+    HRESULT constant;
+    uint32_t value;
+    const char* name;
+  } rows[] = {
+      {ds, DSERR_UNSUPPORTED, 0x80004001u, "DSERR_UNSUPPORTED"},
+      {ds, DSERR_GENERIC, 0x80004005u, "DSERR_GENERIC"},
+      {ds, DSERR_NOAGGREGATION, 0x80040110u, "DSERR_NOAGGREGATION"},
+      {ds, DSERR_OUTOFMEMORY, 0x8007000Eu, "DSERR_OUTOFMEMORY"},
+      {ds, DSERR_INVALIDPARAM, 0x80070057u, "DSERR_INVALIDPARAM"},
+      {ds, DSERR_ALLOCATED, 0x8878000Au, "DSERR_ALLOCATED"},                   // 10
+      {ds, DSERR_CONTROLUNAVAIL, 0x8878001Eu, "DSERR_CONTROLUNAVAIL"},         // 30
+      {ds, DSERR_INVALIDCALL, 0x88780032u, "DSERR_INVALIDCALL"},               // 50
+      {ds, DSERR_PRIOLEVELNEEDED, 0x88780046u, "DSERR_PRIOLEVELNEEDED"},       // 70
+      {ds, DSERR_BADFORMAT, 0x88780064u, "DSERR_BADFORMAT"},                   // 100
+      {ds, DSERR_NODRIVER, 0x88780078u, "DSERR_NODRIVER"},                     // 120
+      {ds, DSERR_ALREADYINITIALIZED, 0x88780082u, "DSERR_ALREADYINITIALIZED"}, // 130
+      {ds, DSERR_BUFFERLOST, 0x88780096u, "DSERR_BUFFERLOST"},                 // 150
+      {ds, DSERR_OTHERAPPHASPRIO, 0x887800A0u, "DSERR_OTHERAPPHASPRIO"},       // 160
+      {ds, DSERR_UNINITIALIZED, 0x887800AAu, "DSERR_UNINITIALIZED"},           // 170
+      // Not DirectSound's: the DirectDraw code with the number of
+      // DSERR_BUFFERLOST, a neighbour of a row, success, and a code DirectSound
+      // has a constant for but no row.
+      {ds, DDERR_INVALIDRECT, 0x88760096u, "Unknown Error"},
+      {ds, MAKE_DSHRESULT(11), 0x8878000Bu, "Unknown Error"},
+      {ds, DS_OK, 0x00000000u, "Unknown Error"},
+      {ds, DSERR_NOINTERFACE, 0x80004002u, "Unknown Error"},
+      // DirectDraw's table: its first rows, its edges and a few between.
+      {dd, DDERR_UNSUPPORTED, 0x80004001u, "DDERR_UNSUPPORTED"},
+      {dd, DDERR_NOTINITIALIZED, 0x800401F0u, "DDERR_NOTINITIALIZED"},
+      {dd, DDERR_INVALIDPARAMS, 0x80070057u, "DDERR_INVALIDPARAMS"},
+      {dd, DDERR_ALREADYINITIALIZED, 0x88760005u, "DDERR_ALREADYINITIALIZED"},  // 5
+      {dd, DDERR_INVALIDRECT, 0x88760096u, "DDERR_INVALIDRECT"},                // 150
+      {dd, DDERR_NOCOLORKEY, 0x887600D7u, "DDERR_NOCOLORKEY"},                  // 215
+      {dd, DDERR_OUTOFVIDEOMEMORY, 0x8876017Cu, "DDERR_OUTOFVIDEOMEMORY"},      // 380
+      {dd, DDERR_CANTLOCKSURFACE, 0x887601B3u, "DDERR_CANTLOCKSURFACE"},        // 435
+      {dd, DDERR_SURFACELOST, 0x887601C2u, "DDERR_SURFACELOST"},                // 450
+      {dd, DDERR_WASSTILLDRAWING, 0x8876021Cu, "DDERR_WASSTILLDRAWING"},        // 540
+      {dd, DDERR_DCALREADYCREATED, 0x8876026Cu, "DDERR_DCALREADYCREATED"},      // 620
+      {dd, DDERR_NOTPAGELOCKED, 0x887602A8u, "DDERR_NOTPAGELOCKED"},            // 680, the last
+      {dd, MAKE_DDHRESULT(681), 0x887602A9u, "Unknown Error"},
+      {dd, MAKE_DDHRESULT(0), 0x88760000u, "Unknown Error"},
+      {dd, DSERR_ALLOCATED, 0x8878000Au, "Unknown Error"},  // the tables do not mix
   };
-  for (const auto& [result, name] : rows) EXPECT_STREQ(DirectSoundErrorName(result), name);
-  EXPECT_STREQ(DirectDrawErrorName(DS(10)), "Unknown Error") << "the tables do not mix";
+  for (const auto& row : rows) {
+    EXPECT_EQ(static_cast<uint32_t>(row.constant), row.value) << row.name;
+    EXPECT_STREQ(row.table(static_cast<HRESULT>(row.value)), row.name) << std::hex << row.value;
+  }
 }
 
 TEST(DirectXErrorText, QuotedRowsAndFallbacks) {
