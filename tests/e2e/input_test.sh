@@ -1,28 +1,29 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Keyboard and mouse through the Input object under a real X server: keys typed
-# with xdotool show up with their scan code, key code and name; relative mouse
-# motion keeps counting after the pointer would have met the screen's edge, up
-# to the limit inputview sets (1900 wide, start at 100); mouse buttons show.
+# Keyboard and mouse through the Input object of the gallery's input example
+# under a real X server: keys typed with xdotool show up with their scan code,
+# key code and name; the mouse stops at the limit the example sets (the
+# 640 x 480 window, starting in its middle) while its free position keeps
+# counting, past the screen's edge too; mouse buttons show.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1280x1024x24
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 
 OUT="$WORK/out.txt"
-"$BUILD_DIR/tools/inputview" 60 >"$OUT" 2>"$WORK/err.txt" &
+RALLEX_EXAMPLE_SECONDS=60 "$BUILD_DIR/examples/input" >"$OUT" 2>"$WORK/err.txt" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; cleanup' EXIT
-id="$(wait_for_window "Input View" 20)" || {
+id="$(wait_for_window "Rallex example: input" 20)" || {
   state=ended
   if kill -0 "$pid" 2>/dev/null; then state=running; fi
-  fail "no window captioned Input View appeared (inputview $state; display $DISPLAY): $(cat "$WORK/err.txt" "$OUT")"
+  fail "no window captioned Rallex example: input appeared (example $state; display $DISPLAY): $(cat "$WORK/err.txt" "$OUT")"
 }
 
-# On failure, show what inputview printed last.
+# On failure, show what the example printed last.
 fail_shown() {
-  echo "--- inputview output (last 8 lines):" >&2
+  echo "--- output (last 8 lines):" >&2
   tail -n 8 "$OUT" >&2 || true
-  echo "--- inputview errors:" >&2
+  echo "--- errors:" >&2
   cat "$WORK/err.txt" >&2 || true
   fail "$@"
 }
@@ -42,21 +43,24 @@ last_line() {
 # The devices are foreground devices: they wait for the window to have the focus.
 if ! last_line '^frame=' 5; then
   xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowactivate --sync "$id" 2>/dev/null || true
-  last_line '^frame=' 5 || fail_shown "inputview never got its devices: $(head -n 3 "$OUT") $(cat "$WORK/err.txt")"
+  last_line '^frame=' 5 || fail_shown "the example never got its devices: $(head -n 3 "$OUT") $(cat "$WORK/err.txt")"
 fi
 grep -q '^ready' "$OUT" || fail_shown "no ready line"
 
-# Mouse: five moves of 400 to the right on a 1280-wide screen.
-expected_x=(500 900 1300 1700 1899)
+# Mouse: from (320, 240), moves to the right on a 1280-wide screen: three of
+# 100, one of 400 that meets the limit, one of 800 that would pass the screen.
+moves=(100 100 100 400 800)
+expected_x=(420 520 620 639 639)
+free=0
 for i in 0 1 2 3 4; do
-  xdotool mousemove_relative -- 400 0
-  free=$(((i + 1) * 400))
-  last_line "mouse=${expected_x[$i]},100 free=${free},0 " 3 ||
-    fail_shown "after move $((i + 1)) expected mouse=${expected_x[$i]},100 free=${free},0"
+  xdotool mousemove_relative -- "${moves[$i]}" 0
+  free=$((free + moves[i]))
+  last_line "mouse=${expected_x[$i]},240 free=${free},0 " 3 ||
+    fail_shown "after move $((i + 1)) expected mouse=${expected_x[$i]},240 free=${free},0"
 done
-echo "ok: relative motion counted past the screen edge, clamped at 1899"
+echo "ok: relative motion counted past the screen edge, clamped at 639"
 xdotool mousemove_relative -- -50 -30
-last_line "mouse=1849,70 free=1950,-30 " 3 || fail_shown "moving back should leave the limit at once"
+last_line "mouse=589,210 free=1450,-30 " 3 || fail_shown "moving back should leave the limit at once"
 
 for button in 1:100 3:010 2:001; do
   xdotool mousedown "${button%%:*}"
@@ -66,7 +70,7 @@ for button in 1:100 3:010 2:001; do
 done
 echo "ok: mouse buttons"
 
-# Keys: xdotool key name, then what inputview must print for it.
+# Keys: xdotool key name, then what the example must print for it.
 keys=(
   'a|30/97/"A"/(pressed|held)'
   'Escape|1/27/"Esc"/(pressed|held)'
@@ -96,5 +100,5 @@ echo "ok: ${#keys[@]} keys with their codes and names"
 
 "$BUILD_DIR/tests/wm_close" "$id" || fail_shown "could not close the window"
 wait_exit "$pid" 5
-[ "$EXIT_STATUS" = "0" ] || fail_shown "inputview exit status $EXIT_STATUS: $(cat "$WORK/err.txt")"
+[ "$EXIT_STATUS" = "0" ] || fail_shown "the example's exit status $EXIT_STATUS: $(cat "$WORK/err.txt")"
 echo "ok: closed"

@@ -61,9 +61,9 @@ grep -q "libjs-jquery" <<<"$(dpkg-deb -f "$dev" Depends)" || fail "librallex-dev
 devroot="$WORK/devroot"
 dpkg-deb -x "$dev" "$devroot"
 cp -r "$E2E_ROOT/examples" "$WORK/example"
-cmake -S "$WORK/example" -B "$WORK/example-build" -G Ninja -DCMAKE_PREFIX_PATH="$devroot/usr" -DSPRITE_HEADLESS=ON \
+cmake -S "$WORK/example" -B "$WORK/example-build" -G Ninja -DCMAKE_PREFIX_PATH="$devroot/usr" -DRALLEX_EXAMPLES_HEADLESS=ON \
   -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF >"$WORK/example.log" 2>&1 &&
-  cmake --build "$WORK/example-build" >>"$WORK/example.log" 2>&1 ||
+  cmake --build "$WORK/example-build" --target sprite sprite_headless >>"$WORK/example.log" 2>&1 ||
   fail "the example does not build against librallex-dev: $(tail -20 "$WORK/example.log")"
 grep -q "Rallex_DIR:PATH=$devroot/usr/lib/.*cmake/Rallex" "$WORK/example-build/CMakeCache.txt" ||
   fail "the example found another Rallex: $(grep Rallex_DIR "$WORK/example-build/CMakeCache.txt")"

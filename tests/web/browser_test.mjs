@@ -9,7 +9,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { chromium } from '../../web/node_modules/playwright-core/index.mjs';
-import { webDir, goldenTrace, serve } from './harness.mjs';
+import { webDir, goldenTrace, serve, shots } from './harness.mjs';
 
 let server, url, browser;
 
@@ -181,8 +181,8 @@ test("the game's page links the licences of everything it ships, each text there
 });
 
 test("a porter's program, built against the installed package, runs in the page", async () => {
-  // tests/web/porter_build.sh put examples/ built for the web beside the page.
-  assert.ok(fs.existsSync(path.join(webDir, 'sprite.wasm')), 'sprite.wasm is there (tests/web/porter_build.sh)');
+  // web/build_gallery.sh put examples/ built for the web beside the page.
+  assert.ok(fs.existsSync(path.join(webDir, 'sprite.wasm')), 'sprite.wasm is there (web/build_gallery.sh)');
   const {page, context, problems} = await open('?program=sprite');
   await waitFor(page, () => window.rallexStatus.frames > 10);
   // The sprite's yellow (#FFCC00) is on the 640 x 480 picture.
@@ -197,4 +197,43 @@ test("a porter's program, built against the installed package, runs in the page"
   assert.ok(yellow[2] > 100, `the sprite is drawn (${yellow[2]} yellow pixels)`);
   assert.deepEqual(problems, []);
   await context.close();
+});
+
+test('the gallery: every example runs in the page at its picture\'s size, and every link of the gallery leads to a file', async () => {
+  // web/build_gallery.sh wrote gallery.html and gallery/ beside the page.
+  const pages = ['gallery.html', ...fs.readdirSync(path.join(webDir, 'gallery')).filter(f => f.endsWith('.html'))
+    .map(f => 'gallery/' + f)];
+  for (const name of pages) {
+    const html = fs.readFileSync(path.join(webDir, name), 'utf8');
+    for (const [, link] of html.matchAll(/(?:href|src)="([^"#?]+)/g))
+      assert.ok(fs.existsSync(path.join(webDir, path.dirname(name), link)), `${name} links to ${link}, which is missing`);
+  }
+  const html = fs.readFileSync(path.join(webDir, 'gallery.html'), 'utf8');
+  const programs = [...new Set([...html.matchAll(/href="index\.html\?program=([a-z_]+)"/g)].map(m => m[1]))];
+  assert.ok(programs.length >= 10, `the gallery runs ${programs.length} examples`);
+  for (const name of programs) {
+    assert.ok(fs.existsSync(path.join(webDir, name + '.wasm')), `${name}.wasm is beside the page`);
+    // The picture's size from its screenshot's header (PNG: width and height at 16 and 20).
+    const png = fs.readFileSync(path.join(webDir, 'gallery', name + '.png'));
+    const size = [png.readUInt32BE(16), png.readUInt32BE(20)];
+    const {page, context, problems} = await open('?program=' + name);
+    // The errors example starts with a warning box, which Enter answers.
+    await waitFor(page, () => window.rallexStatus.frames > 5 || document.querySelector('dialog.rallex-message'));
+    if (await page.locator('dialog.rallex-message').count()) {
+      await page.keyboard.press('Enter');
+      await waitFor(page, () => window.rallexStatus.frames > 5);
+    }
+    const seen = await page.evaluate(() => {
+      const c = document.getElementById('screen');
+      const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+      const colours = new Set();
+      for (let i = 0; i < d.length; i += 4 * 97) colours.add((d[i] << 16) | (d[i + 1] << 8) | d[i + 2]);
+      return [c.width, c.height, colours.size];
+    });
+    assert.deepEqual(seen.slice(0, 2), size, `${name} shows a picture of its screenshot's size`);
+    assert.ok(seen[2] > 2, `${name} draws something (${seen[2]} colours)`);
+    await page.screenshot({path: path.join(shots, `gallery-${name}.png`)});
+    assert.deepEqual(problems, [], `${name} runs without errors in the page`);
+    await context.close();
+  }
 });

@@ -1,39 +1,32 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The effects demo under a real X server: full-screen 800 x 600 x 16 shown on a
-# 1280 x 1024 desktop, scaled by 1.6 to 1280 x 960 with black bars of 32 rows
-# above and below. A screenshot of the picture shows each effect's colours in
-# its cell; one taken while the picture fades out shows every colour dimmed by
-# the same factor; the fades' own report gives their frames and level steps.
+# The gallery's effects and fades examples under a real X server: full-screen
+# 800 x 600 x 16 shown on a 1280 x 1024 desktop, scaled by 1.6 to 1280 x 960
+# with black bars of 32 rows above and below. A screenshot of the effects
+# example shows each effect's colours in its cell; one taken while the fades
+# example fades out shows every colour dimmed by the same factor; the fades'
+# own report gives their frames and level steps.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1280x1024x24
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+cd "$BUILD_DIR/examples" || fail "no examples in $BUILD_DIR"
+[ -x effects ] && [ -x fades ] || fail "no effects and fades examples in $BUILD_DIR/examples"
 
-DEMO="$BUILD_DIR/tools/effects_demo"
-[ -x "$DEMO" ] || fail "no effects_demo in $BUILD_DIR/tools"
-
-# The longest fade there is: whatever the duration, the level moves by at
-# least 2 a frame, so 128 frames (about two seconds at 60 a second).
-RALLEX_DEMO_SECONDS=1 RALLEX_DEMO_FADE_MS=65535 "$DEMO" effects >"$WORK/out.log" 2>&1 &
-pid=$!
-
+# wait_line LOG TEXT SECONDS: waits until the program (pid) has written TEXT.
 wait_line() {
-  for _ in $(seq 1 $(($2 * 20))); do
-    grep -q "^$1" "$WORK/out.log" && return 0
-    kill -0 "$pid" 2>/dev/null || fail "the demo ended before \"$1\": $(cat "$WORK/out.log")"
+  for _ in $(seq 1 $(($3 * 20))); do
+    grep -q "^$2" "$1" && return 0
+    kill -0 "$pid" 2>/dev/null || fail "the example ended before \"$2\": $(cat "$1")"
     sleep 0.05
   done
-  fail "no \"$1\" from the demo: $(cat "$WORK/out.log")"
+  fail "no \"$2\" from the example: $(cat "$1")"
 }
 
-wait_line ready 15
+RALLEX_EXAMPLE_SECONDS=3 ./effects >"$WORK/effects.log" 2>&1 &
+pid=$!
+wait_line "$WORK/effects.log" ready 15
 sleep 0.4
-import -window root "$WORK/full.png" || fail "cannot take a screenshot"
-wait_line "fading out" 10
-sleep 0.3
-import -window root "$WORK/dim.png" || fail "cannot take a screenshot during the fade"
-[ -n "${EFFECTS_DEMO_SHOTS:-}" ] && cp "$WORK/full.png" "$EFFECTS_DEMO_SHOTS-full.png" &&
-  cp "$WORK/dim.png" "$EFFECTS_DEMO_SHOTS-dim.png"
+import -window root "$WORK/effects.png" || fail "cannot take a screenshot"
 
 # The colour at a point of the back buffer, as three decimal numbers.
 rgb() {
@@ -45,7 +38,7 @@ rgb() {
 # out in 8 bits from the cell's rule (16-bit colour keeps 5 or 6 bits a channel).
 expect() {
   local name="$1" x="$2" y="$3" got
-  got="$(rgb "$WORK/full.png" "$x" "$y")"
+  got="$(rgb "$WORK/effects.png" "$x" "$y")"
   [ -n "$got" ] || fail "no pixel read at $x,$y"
   awk -v got="$got" -v want="$4 $5 $6" 'BEGIN {
       split(got, g, " "); split(want, w, " ");
@@ -77,10 +70,25 @@ expect "half darken: background / 2" 300 500 96 96 32
 expect "inverted box: 255 - background" 500 500 63 63 191
 expect "faded sprite at 128: sprite / 2" 700 500 16 32 112
 expect "faded key at 128: magenta / 2" 650 450 127 0 127
+wait_exit "$pid" 10
+[ "$EXIT_STATUS" = "0" ] || fail "the effects example ended with status $EXIT_STATUS: $(cat "$WORK/effects.log")"
 
-# During the fade every colour is the full picture's times one factor below 1.
+# The longest fade there is: whatever the duration, the level moves by at
+# least 2 a frame, so 128 frames (about two seconds at 60 a second). The
+# example shows its picture 3 s, fades out and in, and is ended 8 s in.
+RALLEX_EXAMPLE_SECONDS=8 ./fades 65535 >"$WORK/out.log" 2>&1 &
+pid=$!
+wait_line "$WORK/out.log" ready 15
+sleep 0.4
+import -window root "$WORK/full.png" || fail "cannot take a screenshot"
+wait_line "$WORK/out.log" "fading out" 10
+sleep 0.3
+import -window root "$WORK/dim.png" || fail "cannot take a screenshot during the fade"
+
+# During the fade every colour is the full picture's times one factor below 1:
+# the white, yellow, cyan, red and blue bars and the light disc.
 ratios=""
-for point in "190 190" "450 50" "700 300" "742 300" "100 300" "500 500"; do
+for point in "50 200" "150 200" "250 200" "550 200" "650 200" "400 300"; do
   ratios="$ratios $(rgb "$WORK/full.png" $point) $(rgb "$WORK/dim.png" $point)"
 done
 awk -v v="$ratios" 'BEGIN {
@@ -98,7 +106,7 @@ awk -v v="$ratios" 'BEGIN {
 echo "ok: the picture during the fade is uniformly dimmer"
 
 wait_exit "$pid" 40
-[ "$EXIT_STATUS" = "0" ] || fail "the demo ended with status $EXIT_STATUS: $(cat "$WORK/out.log")"
+[ "$EXIT_STATUS" = "0" ] || fail "the fades example ended with status $EXIT_STATUS: $(cat "$WORK/out.log")"
 grep -q "^fade out: 128 frames, level steps 2 to 2" "$WORK/out.log" || fail "fade out report: $(cat "$WORK/out.log")"
 grep -q "^fade in: 128 frames, level steps 2 to 2" "$WORK/out.log" || fail "fade in report: $(cat "$WORK/out.log")"
-echo "ok: both fades took 128 frames of 2 levels; the demo ended with status 0"
+echo "ok: both fades took 128 frames of 2 levels; the examples ended with status 0"

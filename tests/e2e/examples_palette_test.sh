@@ -1,25 +1,24 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The effects demo's palette and geometry pages under a real X server. Each
-# page is full-screen 800 x 600 on a 1280 x 1024 desktop, scaled by 1.6 to
+# The gallery's palette and geometry examples under a real X server. Each is
+# full-screen 800 x 600 on a 1280 x 1024 desktop, scaled by 1.6 to
 # 1280 x 960 with black bars of 32 rows above and below; screenshots are
-# sampled back to 800 x 600 to compare with what the pages draw.
+# sampled back to 800 x 600 to compare with what the examples draw.
 #
-# Palette page: a 256-colour picture made here by ImageMagick is shown with its
+# Palette: a 256-colour picture made here by ImageMagick is shown with its
 # own palette; its colours are checked, then again in the middle of the fade
 # out (dimmer in every channel, not yet black), after it (black but for
 # channels that started at 252 or more), after the
 # fade to violet and after the fade back. Pixels of palette entry 0 never fade.
 #
-# Geometry page: the mirrored sprites equal the original flipped; the zoomed
+# Geometry: the mirrored sprites equal the original flipped; the zoomed
 # sprite is centred where its unscaled rectangle was; the resized one fills
 # the rectangle worked out by hand; keyed copies show no key colour.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 1280x1024x24
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
-
-DEMO="$BUILD_DIR/tools/effects_demo"
-[ -x "$DEMO" ] || fail "no effects_demo in $BUILD_DIR/tools"
+cd "$BUILD_DIR/examples" || fail "no examples in $BUILD_DIR"
+[ -x palette ] && [ -x geometry ] || fail "no palette and geometry examples in $BUILD_DIR/examples"
 
 # shot NAME: a screenshot sampled back to the 800 x 600 picture, in NAME.png.
 shot() {
@@ -43,7 +42,7 @@ wait_line() {
 }
 
 # ---------------------------------------------------------------------------
-# Palette page
+# Palette
 # ---------------------------------------------------------------------------
 
 # 16 x 16 tiles of 16 pixels, all colours different, as an uncompressed 8-bit
@@ -102,7 +101,9 @@ dimmer() {
   return 0
 }
 
-EFFECTS_DEMO_HOLD_MS=300 "$DEMO" palette "$WORK/tiles.bmp" >"$WORK/palette.log" 2>&1 &
+# The example ends 12 s after it opened its window, some seconds after the
+# last fade.
+RALLEX_EXAMPLE_SECONDS=12 ./palette "$WORK/tiles.bmp" >"$WORK/palette.log" 2>&1 &
 pid=$!
 wait_line "$WORK/palette.log" picture 15
 sleep 0.3
@@ -131,15 +132,15 @@ wait_line "$WORK/palette.log" restored 5
 shot restored
 check_tiles "the picture's colours after the fade back" "$WORK/restored.png" same
 
-wait_exit "$pid" 10
-[ "$EXIT_STATUS" = "0" ] || fail "the palette page ended with status $EXIT_STATUS: $(cat "$WORK/palette.log")"
-echo "ok: the palette page ended with status 0"
+wait_exit "$pid" 12
+[ "$EXIT_STATUS" = "0" ] || fail "the palette example ended with status $EXIT_STATUS: $(cat "$WORK/palette.log")"
+echo "ok: the palette example ended with status 0"
 
 # ---------------------------------------------------------------------------
-# Geometry page
+# Geometry
 # ---------------------------------------------------------------------------
 
-EFFECTS_DEMO_HOLD_MS=2500 "$DEMO" geometry >"$WORK/geometry.log" 2>&1 &
+RALLEX_EXAMPLE_SECONDS=3 ./geometry >"$WORK/geometry.log" 2>&1 &
 pid=$!
 wait_line "$WORK/geometry.log" ready 15
 sleep 0.5
@@ -193,5 +194,5 @@ magenta="$(convert "$g" -fill black +opaque '#FF00FF' -fill white -opaque '#FF00
 echo "ok: no key-coloured pixel is shown"
 
 wait_exit "$pid" 10
-[ "$EXIT_STATUS" = "0" ] || fail "the geometry page ended with status $EXIT_STATUS: $(cat "$WORK/geometry.log")"
-echo "ok: the geometry page ended with status 0"
+[ "$EXIT_STATUS" = "0" ] || fail "the geometry example ended with status $EXIT_STATUS: $(cat "$WORK/geometry.log")"
+echo "ok: the geometry example ended with status 0"
