@@ -23,16 +23,16 @@ const list = /set\(EXAMPLES([^)]*)\)/.exec(cmake);
 if (!list) throw new Error('no set(EXAMPLES ...) in the examples\' CMakeLists.txt');
 const names = list[1].split(/\s+/).filter(Boolean);
 
-// The leading comment without its licence line, as paragraphs: the first is
-// the summary shown on the gallery page, all of them on the example's page.
-function describe(source) {
+// The first paragraph of the leading comment (after the licence line), as one
+// line of prose; the example's page shows the rest in its source.
+function summarise(source) {
   const lines = [];
   for (const line of source.split('\n')) {
     if (!line.startsWith('//')) break;
     if (line.includes('SPDX-License-Identifier')) continue;
     lines.push(line.replace(/^\/\/ ?/, ''));
   }
-  return lines.join('\n').split(/\n\s*\n/).map((p) => p.trim()).filter(Boolean);
+  return lines.join('\n').trim().split(/\n\s*\n/)[0].replace(/\s+/g, ' ');
 }
 
 const style = `
@@ -41,9 +41,10 @@ const style = `
   h1 { font-size: 1.6em; margin: .3em 0; }
   ul.gallery { list-style: none; padding: 0; display: grid; grid-template-columns: repeat(auto-fill, minmax(20em, 1fr)); gap: 1.2em; }
   ul.gallery li { background: #1c1c1c; border: 1px solid #333; padding: .6em; }
-  ul.gallery img, .shot { width: 100%; height: auto; display: block; image-rendering: pixelated; }
+  ul.gallery img { width: 100%; height: auto; display: block; }
+  .shot { max-width: 100%; height: auto; display: block; }
   ul.gallery h2 { font-size: 1.1em; margin: .5em 0 .2em; }
-  p.summary { white-space: pre-line; margin: .2em 0 .5em; }
+  p.summary { margin: .2em 0 .5em; }
   nav a { margin-right: 1em; }
   pre { background: #0b0b0b; border: 1px solid #333; padding: .8em; overflow-x: auto; font: 13px/1.35 monospace; }
 `;
@@ -67,7 +68,7 @@ fs.mkdirSync(path.join(out, 'gallery'), { recursive: true });
 const cards = [];
 for (const name of names) {
   const source = fs.readFileSync(path.join(examples, `${name}.cpp`), 'utf8');
-  const paragraphs = describe(source);
+  const summary = summarise(source);
   const shot = path.join(examples, 'golden', `${name}.png`);
   if (!fs.existsSync(shot)) throw new Error(`no screenshot ${shot} (scripts/bless-gallery makes it)`);
   fs.copyFileSync(shot, path.join(out, 'gallery', `${name}.png`));
@@ -76,7 +77,7 @@ for (const name of names) {
 <nav><a href="../gallery.html">All examples</a><a href="../${run}">Run it in the page</a></nav>
 <h1>${escape(name)}</h1>
 <img class="shot" src="${name}.png" alt="${escape(name)} on the headless backend">
-${paragraphs.map((p) => `<p class="summary">${escape(p)}</p>`).join('\n')}
+<p class="summary">${escape(summary)}</p>
 <h2>${escape(name)}.cpp</h2>
 <pre>${escape(source)}</pre>
 <p>It includes <a href="example.h.html">example.h</a>, the window and message loop the examples share.</p>
@@ -84,7 +85,7 @@ ${paragraphs.map((p) => `<p class="summary">${escape(p)}</p>`).join('\n')}
   cards.push(`<li>
   <a href="${run}"><img src="gallery/${name}.png" alt="${escape(name)}" loading="lazy"></a>
   <h2>${escape(name)}</h2>
-  <p class="summary">${escape(paragraphs[0] || '')}</p>
+  <p class="summary">${escape(summary)}</p>
   <a href="${run}">Run it</a> · <a href="gallery/${name}.html">Source</a>
 </li>`);
 }

@@ -231,7 +231,7 @@ test('the gallery: every example runs in the page at its picture\'s size, and ev
       return [c.width, c.height, colours.size];
     });
     assert.deepEqual(seen.slice(0, 2), size, `${name} shows a picture of its screenshot's size`);
-    assert.ok(seen[2] > 2, `${name} draws something (${seen[2]} colours)`);
+    assert.ok(seen[2] > 1, `${name} draws something, not one colour all over`);
     await page.screenshot({path: path.join(shots, `gallery-${name}.png`)});
     assert.deepEqual(problems, [], `${name} runs without errors in the page`);
     await context.close();
