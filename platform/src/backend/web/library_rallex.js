@@ -177,10 +177,6 @@ mergeInto(LibraryManager.library, {
     RW.setDisplay(Module['rallexDisplay']);
     Module['rallexSetDisplay'] = RW.setDisplay;
     Module['rallexStop'] = RW.stop;
-    // Until the backend tells of the end itself, the entry tells the page
-    // through Module.onExit; the input goes with it.
-    var onExit = Module['onExit'];
-    Module['onExit'] = function(status) { RW.ended(); if (onExit) onExit(status); };
     var fitOn = function(target, type) { RW.listen(RW.fitListeners, target, type, RW.fit); };
     var on = function(target, type, listener, options) { RW.listen(RW.inputListeners, target, type, listener, options); };
     // The area changes size with the window, a rotation, full screen and the
@@ -261,6 +257,14 @@ mergeInto(LibraryManager.library, {
       RW.push(document.hidden ? 'FocusLost' : 'FocusGained', {});
       RW.hook('visibility', !document.hidden);
     });
+  },
+
+  // The program returned from its main: its input goes, and the page is told
+  // (Module.onExit) with the status.
+  rallex_web_ended__deps: ['$RW'],
+  rallex_web_ended: function(status) {
+    RW.ended();
+    if (Module['onExit']) Module['onExit'](status);
   },
 
   rallex_web_now__deps: ['$RW'],

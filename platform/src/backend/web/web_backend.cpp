@@ -35,6 +35,7 @@ void rallex_web_desktop_size(int32_t* width, int32_t* height);
 int rallex_web_open_audio(int rate, int frames, void (*pull)(int16_t*, int));
 void rallex_web_close_audio();
 void rallex_web_yield();                                 // async
+void rallex_web_ended(int status);
 }
 
 namespace platform::web {
@@ -282,7 +283,5 @@ Backend& Instance() {
 // The program's waits keep its runtime alive past the return from main, so
 // the page is told of the end here. (An exit would unwind by throwing, through
 // the browser's callback that resumed the program.)
-void ProgramEnded(int status) {
-  EM_ASM({ if (Module['onExit']) Module['onExit']($0); }, status);
-}
+void ProgramEnded(int status) { rallex_web_ended(status); }
 }  // namespace platform::backend
