@@ -11,3 +11,11 @@ add_library(PkgConfig::FREETYPE INTERFACE IMPORTED)
 target_include_directories(PkgConfig::FREETYPE INTERFACE "${RALLEX_WEB_FREETYPE}/include/freetype2")
 target_link_libraries(PkgConfig::FREETYPE INTERFACE "${RALLEX_WEB_FREETYPE}/lib/libfreetype.a")
 add_library(PkgConfig::FONTCONFIG INTERFACE IMPORTED)
+# Highway's headers only: the browser build calls nothing of its library (one
+# target, WebAssembly SIMD, compiled in). They are Debian's, found through a
+# directory of their own so that no other header of the desktop's comes along.
+file(MAKE_DIRECTORY "${PROJECT_BINARY_DIR}/web-include")
+file(CREATE_LINK /usr/include/hwy "${PROJECT_BINARY_DIR}/web-include/hwy" SYMBOLIC)
+add_library(PkgConfig::HWY INTERFACE IMPORTED)
+target_include_directories(PkgConfig::HWY INTERFACE "${PROJECT_BINARY_DIR}/web-include")
+add_compile_options(-msimd128)

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "cpu_level.h"
 #include "media/internal/effect_pixels.h"
 
 namespace {

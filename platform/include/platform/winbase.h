@@ -84,12 +84,17 @@ void OutputDebugStringA(LPCSTR text);
 
 /// @name Processor features
 /** @{ */
-/// Instruction sets the program may use (those the platform layer's own loops
-/// use too, under the same choice: RALLEX_CPU caps it, for example
-/// RALLEX_CPU=sse2).
+/// Instruction sets the program may use: those of the level the platform
+/// layer's own loops run at (platform/cpu.h), so that RALLEX_CPU caps both
+/// (for example RALLEX_CPU=ssse3).
 #define PF_XMMI64_INSTRUCTIONS_AVAILABLE 10
+#define PF_ARM_NEON_INSTRUCTIONS_AVAILABLE 19
 #define PF_SSSE3_INSTRUCTIONS_AVAILABLE 36
+#define PF_SSE4_1_INSTRUCTIONS_AVAILABLE 37
+#define PF_SSE4_2_INSTRUCTIONS_AVAILABLE 38
+#define PF_AVX_INSTRUCTIONS_AVAILABLE 39
 #define PF_AVX2_INSTRUCTIONS_AVAILABLE 40
+#define PF_AVX512F_INSTRUCTIONS_AVAILABLE 41
 /** @} */
 /// Whether the platform's chosen instruction set includes the feature; FALSE
 /// for any feature not listed above.

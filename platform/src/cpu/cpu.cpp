@@ -1,59 +1,126 @@
 // SPDX-License-Identifier: MIT
 #include "cpu/cpu.h"
 
+#include <hwy/highway.h>
+
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace platform::cpu {
+namespace {
 
-uint32_t Detected() {
-  uint32_t f = 0;
-#if RALLEX_X86_64
-  __builtin_cpu_init();
-  f |= kSse2;
-  if (__builtin_cpu_supports("ssse3")) f |= kSsse3;
-  if (__builtin_cpu_supports("avx2")) f |= kAvx2;
-  if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) f |= kAvx512;
-#endif
-  return f;
-}
+// Highway's fallback targets emulate vectors one lane or one array at a time;
+// where only they are left, the plain forms are the better loops.
+constexpr int64_t kFallback = HWY_SCALAR | HWY_EMU128;
+constexpr int64_t kBuilt = HWY_TARGETS & ~kFallback;
+// More than one target compiled: Highway picks among them at run time.
+constexpr bool kDynamic = (HWY_TARGETS & (HWY_TARGETS - 1)) != 0;
 
-uint32_t Capped(uint32_t detected, const char* name, bool* known) {
-  struct Level {
-    const char* name;
-    uint32_t allows;
-  };
-  // Each level allows the ones below it.
-  static const Level kLevels[] = {
-      {"plain", 0},
-      {"sse2", kSse2},
-      {"ssse3", kSse2 | kSsse3},
-      {"avx2", kSse2 | kSsse3 | kAvx2},
-      {"avx512", kSse2 | kSsse3 | kAvx2 | kAvx512},
-  };
-  if (known) *known = name == nullptr;
-  if (!name) return detected;
-  for (const Level& level : kLevels)
-    if (strcmp(name, level.name) == 0) {
-      if (known) *known = true;
-      return detected & level.allows;
+struct Level {
+  int64_t target;
+  std::string name;
+};
+
+// Highway's bits order its targets best first (the lowest bit is the best).
+const std::vector<Level>& BuiltLevels() {
+  static const std::vector<Level> levels = [] {
+    std::vector<Level> out;
+    for (int bit = 0; bit < 63; ++bit) {
+      int64_t target = int64_t{1} << bit;
+      if (!(kBuilt & target)) continue;
+      std::string name = hwy::TargetName(target);
+      for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+      out.push_back({target, name});
     }
-  return detected;
+    out.push_back({0, "plain"});
+    return out;
+  }();
+  return levels;
 }
 
-uint32_t Features() {
-  static const uint32_t features = [] {
-    const char* name = getenv("RALLEX_CPU");
-    if (name && !*name) name = nullptr;
-    bool known = true;
-    uint32_t f = Capped(Detected(), name, &known);
-    if (!known)
-      fprintf(stderr, "RALLEX_CPU=%s is not a level (plain, sse2, ssse3, avx2, avx512); using every feature\n",
-              name);
-    return f;
-  }();
-  return features;
+// The level of `target` (0: plain).
+const Level& LevelOf(int64_t target) {
+  for (const Level& level : BuiltLevels())
+    if (level.target == target) return level;
+  return BuiltLevels().back();
 }
+
+// The best built target in `targets` (0 when none).
+int64_t Best(int64_t targets) {
+  targets &= kBuilt;
+  return targets & -targets;
+}
+
+std::string LevelList() {
+  std::string list;
+  for (const Level& level : BuiltLevels()) list += (list.empty() ? "" : ", ") + level.name;
+  return list;
+}
+
+}  // namespace
+
+Choice Choose(int64_t supported, const char* requested) {
+  Choice choice;
+  const int64_t best = Best(supported);
+  if (!requested || !*requested) {
+    choice.target = best;
+  } else if (strcmp(requested, "plain") == 0) {
+    choice.target = 0;
+  } else {
+    const Level* asked = nullptr;
+    for (const Level& level : BuiltLevels())
+      if (level.name == requested) asked = &level;
+    if (!asked) {
+      choice.target = best;
+      choice.shortfall = std::string("RALLEX_CPU=") + requested + " is not a level of this build (" + LevelList() +
+                         "); using " + LevelOf(best).name;
+    } else {
+      // The asked level and every one below it: the bits from its own up.
+      choice.target = Best(supported & ~(asked->target - 1));
+      if (choice.target != asked->target)
+        choice.shortfall = std::string("RALLEX_CPU=") + requested + ": this processor lacks it; using " +
+                           LevelOf(choice.target).name;
+    }
+  }
+  choice.name = LevelOf(choice.target).name.c_str();
+  return choice;
+}
+
+const Choice& Chosen() {
+  static const Choice choice = [] {
+#if (HWY_TARGETS & (HWY_TARGETS - 1)) != 0
+    const int64_t supported = hwy::SupportedTargets();
+#else
+    // One target compiled in (arm64, the browser): no run-time detection, so
+    // nothing of Highway's library is called.
+    const int64_t supported = HWY_STATIC_TARGET;
+#endif
+    Choice c = Choose(supported, getenv("RALLEX_CPU"));
+    if (!c.shortfall.empty()) fprintf(stderr, "%s\n", c.shortfall.c_str());
+#if (HWY_TARGETS & (HWY_TARGETS - 1)) != 0
+    // Every target better than the chosen one off, before any loop dispatches
+    // (at plain no vector loop is called, and only the fallback is left).
+    hwy::DisableTargets(c.target ? c.target - 1 : kBuilt);
+#endif
+    return c;
+  }();
+  static_assert(kDynamic || (HWY_TARGETS & (HWY_TARGETS - 1)) == 0);
+  return choice;
+}
+
+bool AtLeast(int64_t target) {
+  const int64_t chosen = Chosen().target;
+  return chosen != 0 && (kBuilt & target) != 0 && chosen <= target;
+}
+
+std::vector<const char*> Levels() {
+  std::vector<const char*> names;
+  for (const Level& level : BuiltLevels()) names.push_back(level.name.c_str());
+  return names;
+}
+
+const char* LevelName() { return Chosen().name; }
 
 }  // namespace platform::cpu

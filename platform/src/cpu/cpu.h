@@ -1,42 +1,44 @@
 // SPDX-License-Identifier: MIT
-// The processor features the fast pixel loops may use: one mask for the whole
-// platform layer, found once per process. Every loop with a vector form also
-// has a plain form, which is what runs on a processor without the feature (and
-// on every processor that is not x86-64).
+// The one choice of vector level for the whole process. The pixel loops are
+// written once with Highway and compiled for each of its targets this build
+// has; on x86-64 Highway dispatches among them at run time, on arm64 (NEON)
+// and in the browser (WebAssembly SIMD) the build's one target is compiled in.
+// Every loop also has a plain per-pixel form: the level "plain".
 //
-// RALLEX_CPU=plain|sse2|ssse3|avx2|avx512 caps the mask at a level, never
-// above what the processor has, so that one machine can run every form of a
-// loop; the tests use it.
+// RALLEX_CPU=<level> caps the choice, never above what the processor has, so
+// that one machine runs every form of a loop; the tests use it. The cap is
+// applied to Highway before the first loop of either layer dispatches.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
-// The vector forms are compiled only where their instructions exist; SSE2 is
-// part of every x86-64 processor, the wider sets are chosen at run time.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define RALLEX_X86_64 1
-#else
-#define RALLEX_X86_64 0
-#endif
+#include "platform/cpu.h"
 
 namespace platform::cpu {
 
-enum Feature : uint32_t {
-  kSse2 = 1u << 0,
-  kSsse3 = 1u << 1,
-  kAvx2 = 1u << 2,
-  kAvx512 = 1u << 3,  // AVX-512 BW with VL: 16-bit elements on 256-bit registers
+struct Choice {
+  int64_t target = 0;  // Highway's target bit; 0 for plain
+  const char* name = "plain";
+  // Empty when the run has the level RALLEX_CPU asked for (or asked for none);
+  // otherwise the one line that says what runs instead and why.
+  std::string shortfall;
 };
 
-// What this processor has.
-uint32_t Detected();
-// Detected() under the cap of RALLEX_CPU; the same value for the whole run.
-uint32_t Features();
-inline bool Has(uint32_t features) { return (Features() & features) == features; }
+// The choice of this run, made on the first call.
+const Choice& Chosen();
+inline bool Vectors() { return Chosen().target != 0; }
+// Whether the chosen level includes `target` (one of Highway's target bits):
+// false at plain and for a target of another processor family.
+bool AtLeast(int64_t target);
 
-// The features of `detected` left under the level `name` (null: no cap).
-// Sets *known to whether the name is one of the levels; an unknown name caps
-// nothing.
-uint32_t Capped(uint32_t detected, const char* name, bool* known = nullptr);
+// The levels of this build, best first, "plain" last.
+std::vector<const char*> Levels();
+
+// The choice for a processor offering `supported` (Highway's target bits)
+// under the level `requested` (null or empty: no cap). Chosen() is this, for
+// this processor and RALLEX_CPU.
+Choice Choose(int64_t supported, const char* requested);
 
 }  // namespace platform::cpu

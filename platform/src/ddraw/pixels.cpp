@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ddraw/pixels.h"
 
+#include <hwy/detect_targets.h>
+
 #include "cpu/cpu.h"
 
 #if RALLEX_X86_64
@@ -31,7 +33,7 @@ bool Normalize(const Key& in, int bytes, Key* out) {
   return true;
 }
 
-bool Avx2() { return cpu::Has(cpu::kAvx2); }
+bool Avx2() { return cpu::AtLeast(HWY_AVX2); }
 
 #define RX_AVX2 __attribute__((target("avx2")))
 
@@ -175,7 +177,7 @@ void DoubleRow16(uint8_t* d, const uint8_t* s, int w) {
 // so that no load reaches past them. Halves that draw from more than 16 source
 // pixels (shrinking below one half) make their group drawn pixel by pixel, as
 // does the row's end after the last whole group.
-bool Ssse3() { return cpu::Has(cpu::kSsse3); }
+bool Ssse3() { return cpu::AtLeast(HWY_SSSE3); }
 
 #define RX_SSSE3 __attribute__((target("ssse3")))
 
@@ -295,7 +297,7 @@ RX_AVX2 void ShuffleRow16Avx2(uint8_t* d, const uint8_t* s, const std::vector<Sh
 // pair (AVX-512BW/VL), a group of 16 destination pixels takes them from one
 // 32-pixel window of the source row: two loads and one permute, whatever the
 // factor down to one half. The window lies inside the columns the map reads.
-bool Avx512() { return cpu::Has(cpu::kAvx512); }
+bool Avx512() { return cpu::AtLeast(HWY_AVX3); }
 
 #define RX_AVX512 __attribute__((target("avx2,avx512bw,avx512vl")))
 
@@ -523,7 +525,7 @@ void FastRow16ToRgb(const uint8_t* src, uint32_t* dst, int w) {
 
 void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565) {
 #if RALLEX_X86_64
-  if (cpu::Has(cpu::kSse2)) return rgb565 ? FastRow16ToRgb<true>(src, dst, w) : FastRow16ToRgb<false>(src, dst, w);
+  if (cpu::AtLeast(HWY_SSSE3)) return rgb565 ? FastRow16ToRgb<true>(src, dst, w) : FastRow16ToRgb<false>(src, dst, w);
 #endif
   reference::Row16ToRgb(src, dst, w, rgb565);
 }
@@ -532,7 +534,7 @@ void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565) {
 void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value) {
   if (w <= 0 || h <= 0) return;
 #if RALLEX_X86_64
-  if (cpu::Has(cpu::kSse2)) return FastFill(dst, pitch, w, h, bytes, value);
+  if (cpu::AtLeast(HWY_SSSE3)) return FastFill(dst, pitch, w, h, bytes, value);
 #endif
   reference::Fill(dst, pitch, w, h, bytes, value);
 }
@@ -551,7 +553,7 @@ void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t s
                const Key& key) {
   if (w <= 0 || h <= 0) return;
 #if RALLEX_X86_64
-  if (cpu::Has(cpu::kSse2)) return FastCopyKeyed(dst, dstPitch, src, srcPitch, w, h, bytes, key);
+  if (cpu::AtLeast(HWY_SSSE3)) return FastCopyKeyed(dst, dstPitch, src, srcPitch, w, h, bytes, key);
 #endif
   reference::CopyKeyed(dst, dstPitch, src, srcPitch, w, h, bytes, key);
 }
@@ -560,7 +562,7 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
                 const int32_t* cols, const int32_t* rows, const Key* key) {
   if (w <= 0 || h <= 0) return;
 #if RALLEX_X86_64
-  if (cpu::Has(cpu::kSse2)) return FastCopyMapped(dst, dstPitch, src, srcPitch, w, h, bytes, cols, rows, key);
+  if (cpu::AtLeast(HWY_SSSE3)) return FastCopyMapped(dst, dstPitch, src, srcPitch, w, h, bytes, cols, rows, key);
 #endif
   reference::CopyMapped(dst, dstPitch, src, srcPitch, w, h, bytes, cols, rows, key);
 }

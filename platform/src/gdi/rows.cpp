@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gdi/rows.h"
 
+#include <hwy/detect_targets.h>
+
 #include "cpu/cpu.h"
 
 #if RALLEX_X86_64
@@ -14,9 +16,9 @@ namespace {
 
 #if RALLEX_X86_64
 
-bool Avx2() { return cpu::Has(cpu::kAvx2); }
-bool Sse2() { return cpu::Has(cpu::kSse2); }
-bool Ssse3() { return cpu::Has(cpu::kSsse3); }
+bool Avx2() { return cpu::AtLeast(HWY_AVX2); }
+bool Sse2() { return cpu::AtLeast(HWY_SSSE3); }
+bool Ssse3() { return cpu::AtLeast(HWY_SSSE3); }
 
 #define RX_AVX2 __attribute__((target("avx2")))
 #define RX_SSSE3 __attribute__((target("ssse3")))
