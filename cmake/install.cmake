@@ -134,7 +134,7 @@ set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "fonts-liberation")
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME librallex-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # Static libraries: what a program built on them links comes from these.
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsdl2-dev, libx11-dev, libfreetype-dev, libfontconfig-dev, pkgconf | pkg-config")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsdl2-dev, libx11-dev, libfreetype-dev, libfontconfig-dev, libhwy-dev, pkgconf | pkg-config")
 # The reference's pages link Debian's jQuery (docs/CMakeLists.txt).
 if(TARGET docs)
   string(APPEND CPACK_DEBIAN_DEV_PACKAGE_DEPENDS ", libjs-jquery")

@@ -1,18 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "media/internal/effect_pixels.h"
 
-// The vector forms exist for x86-64 only (SSE2 is part of every such
-// processor; AVX2 is asked for). Elsewhere the plain forms are the loops.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define RX_VECTORS 1
-#include <immintrin.h>
-#else
-#define RX_VECTORS 0
-#endif
-
 #include <cstring>
 
-#include "platform/windows.h"
+#include "platform/cpu.h"
 
 namespace effects {
 namespace {
@@ -122,125 +113,8 @@ void PlainRow(Op op, int format, uint8_t* d, const uint8_t* s, const uint8_t* m,
   }
 }
 
-// ---- vectors ----
-
-#if RX_VECTORS
-
-struct V128 {
-  using T = __m128i;
-  static constexpr int kBytes = 16;
-  static T Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-  static void Store(uint8_t* p, T v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
-  static T Zero() { return _mm_setzero_si128(); }
-  static T Set16(uint16_t v) { return _mm_set1_epi16(static_cast<short>(v)); }
-  static T Set32(uint32_t v) { return _mm_set1_epi32(static_cast<int>(v)); }
-  static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
-  static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
-  static T Mul16(T a, T b) { return _mm_mullo_epi16(a, b); }
-  static T MulHi16(T a, T b) { return _mm_mulhi_epu16(a, b); }
-  static T And(T a, T b) { return _mm_and_si128(a, b); }
-  static T AndNot(T a, T b) { return _mm_andnot_si128(a, b); }
-  static T Or(T a, T b) { return _mm_or_si128(a, b); }
-  static T Xor(T a, T b) { return _mm_xor_si128(a, b); }
-  template <int n>
-  static T Srl16(T a) { return _mm_srli_epi16(a, n); }
-  template <int n>
-  static T Sll16(T a) { return _mm_slli_epi16(a, n); }
-  template <int n>
-  static T Srl32(T a) { return _mm_srli_epi32(a, n); }
-  template <int n>
-  static T Sll32(T a) { return _mm_slli_epi32(a, n); }
-  static T CmpEq16(T a, T b) { return _mm_cmpeq_epi16(a, b); }
-  static T CmpEq32(T a, T b) { return _mm_cmpeq_epi32(a, b); }
-  static T UnpackLo8(T a, T b) { return _mm_unpacklo_epi8(a, b); }
-  static T UnpackHi8(T a, T b) { return _mm_unpackhi_epi8(a, b); }
-  static T UnpackLo32(T a, T b) { return _mm_unpacklo_epi32(a, b); }
-  static T UnpackHi32(T a, T b) { return _mm_unpackhi_epi32(a, b); }
-  static T PackUs16(T a, T b) { return _mm_packus_epi16(a, b); }
-  // 8 mask bytes in 16-bit lanes; 4 mask bytes in 32-bit lanes.
-  static T Mask16(const uint8_t* m) {
-    return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(m)), _mm_setzero_si128());
-  }
-  static T Mask32(const uint8_t* m) {
-    int32_t four;
-    memcpy(&four, m, 4);
-    T v = _mm_unpacklo_epi8(_mm_cvtsi32_si128(four), _mm_setzero_si128());
-    return _mm_unpacklo_epi16(v, _mm_setzero_si128());
-  }
-};
-
-#define RX_AVX2 __attribute__((target("avx2")))
-
-struct V256 {
-  using T = __m256i;
-  static constexpr int kBytes = 32;
-  RX_AVX2 static T Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
-  RX_AVX2 static void Store(uint8_t* p, T v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
-  RX_AVX2 static T Zero() { return _mm256_setzero_si256(); }
-  RX_AVX2 static T Set16(uint16_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
-  RX_AVX2 static T Set32(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
-  RX_AVX2 static T Add16(T a, T b) { return _mm256_add_epi16(a, b); }
-  RX_AVX2 static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
-  RX_AVX2 static T Mul16(T a, T b) { return _mm256_mullo_epi16(a, b); }
-  RX_AVX2 static T MulHi16(T a, T b) { return _mm256_mulhi_epu16(a, b); }
-  RX_AVX2 static T And(T a, T b) { return _mm256_and_si256(a, b); }
-  RX_AVX2 static T AndNot(T a, T b) { return _mm256_andnot_si256(a, b); }
-  RX_AVX2 static T Or(T a, T b) { return _mm256_or_si256(a, b); }
-  RX_AVX2 static T Xor(T a, T b) { return _mm256_xor_si256(a, b); }
-  template <int n>
-  RX_AVX2 static T Srl16(T a) { return _mm256_srli_epi16(a, n); }
-  template <int n>
-  RX_AVX2 static T Sll16(T a) { return _mm256_slli_epi16(a, n); }
-  template <int n>
-  RX_AVX2 static T Srl32(T a) { return _mm256_srli_epi32(a, n); }
-  template <int n>
-  RX_AVX2 static T Sll32(T a) { return _mm256_slli_epi32(a, n); }
-  RX_AVX2 static T CmpEq16(T a, T b) { return _mm256_cmpeq_epi16(a, b); }
-  RX_AVX2 static T CmpEq32(T a, T b) { return _mm256_cmpeq_epi32(a, b); }
-  // The unpacks and the pack work within each 128-bit half; the pack undoes
-  // the unpacks, so the pixels come back in their order.
-  RX_AVX2 static T UnpackLo8(T a, T b) { return _mm256_unpacklo_epi8(a, b); }
-  RX_AVX2 static T UnpackHi8(T a, T b) { return _mm256_unpackhi_epi8(a, b); }
-  RX_AVX2 static T UnpackLo32(T a, T b) { return _mm256_unpacklo_epi32(a, b); }
-  RX_AVX2 static T UnpackHi32(T a, T b) { return _mm256_unpackhi_epi32(a, b); }
-  RX_AVX2 static T PackUs16(T a, T b) { return _mm256_packus_epi16(a, b); }
-  // 16 mask bytes in 16-bit lanes; 8 mask bytes in 32-bit lanes.
-  RX_AVX2 static T Mask16(const uint8_t* m) {
-    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m)));
-  }
-  RX_AVX2 static T Mask32(const uint8_t* m) {
-    return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(m)));
-  }
-};
-
-namespace sse2 {
-using V = V128;
-#define RX_FN
-#include "media/internal/effect_rows.inc"
-#undef RX_FN
-}  // namespace sse2
-
-namespace avx2 {
-using V = V256;
-#define RX_FN RX_AVX2
-#include "media/internal/effect_rows.inc"
-#undef RX_FN
-}  // namespace avx2
-
-// The platform's processor choice, which the platform's own copies follow too.
-bool Sse2() {
-  static const bool on = IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE);
-  return on;
-}
-bool Avx2() {
-  static const bool on = IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE);
-  return on;
-}
-
 // A key that no pixel of the format can equal.
 bool KeyCannotMatch(uint32_t key, int bytes) { return key > (bytes == 2 ? 0xFFFFu : 0xFFFFFFu); }
-
-#endif  // RX_VECTORS
 
 bool Usable(const Job& j) {
   if (j.w <= 0 || j.h <= 0 || !j.dst || BytesOfFormat(j.format) == 0) return false;
@@ -257,6 +131,32 @@ Job Limited(const Job& job) {
 }
 
 }  // namespace
+}  // namespace effects
+
+// The vector rows, once per target of Highway's.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "media/internal/effect_rows.inc"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+#include "media/internal/effect_rows.inc"  // and for the static target
+
+namespace effects {
+namespace {
+
+HWY_EXPORT(CompiledTarget);
+HWY_EXPORT(RunRows);
+HWY_EXPORT(InvertRows);
+
+// The platform's one choice of level, which its own loops follow too; asking
+// for it first also caps Highway's dispatch before the first loop here.
+bool VectorLoops() {
+  static const bool on = strcmp(platform::cpu::LevelName(), "plain") != 0;
+  return on;
+}
+
+}  // namespace
+
+int64_t LoopTarget() { return VectorLoops() ? HWY_DYNAMIC_DISPATCH(CompiledTarget)() : 0; }
 
 int BytesOfFormat(int format) {
   switch (format) {
@@ -271,31 +171,15 @@ int BytesOfFormat(int format) {
 void Run(const Job& job) {
   if (!Usable(job)) return;
   Job j = Limited(job);
-#if RX_VECTORS
-  if (j.format != 24 && Sse2()) {
-    bool keyed = j.keyed && !KeyCannotMatch(j.key, BytesOfFormat(j.format));
-    if (Avx2())
-      avx2::RunRows(j, keyed);
-    else
-      sse2::RunRows(j, keyed);
-    return;
-  }
-#endif
-  reference::Run(j);
+  // 24-bit pixels have no vector form: three bytes fit no lane.
+  if (j.format == 24 || !VectorLoops()) return reference::Run(j);
+  HWY_DYNAMIC_DISPATCH(RunRows)(j, j.keyed && !KeyCannotMatch(j.key, BytesOfFormat(j.format)));
 }
 
 void Invert(uint8_t* bits, ptrdiff_t pitch, int w, int h, int bytes) {
   if (!bits || w <= 0 || h <= 0 || bytes <= 0) return;
-#if RX_VECTORS
-  if (Sse2()) {
-    if (Avx2())
-      avx2::InvertRows(bits, pitch, w, h, bytes);
-    else
-      sse2::InvertRows(bits, pitch, w, h, bytes);
-    return;
-  }
-#endif
-  reference::Invert(bits, pitch, w, h, bytes);
+  if (!VectorLoops()) return reference::Invert(bits, pitch, w, h, bytes);
+  HWY_DYNAMIC_DISPATCH(InvertRows)(bits, pitch, w, h, bytes);
 }
 
 namespace reference {

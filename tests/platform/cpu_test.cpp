@@ -12,6 +12,8 @@
 
 #include "cpu/cpu.h"
 #include "cpu_level.h"
+#include "ddraw/pixels.h"
+#include "gdi/rows.h"
 #include "platform/windows.h"
 
 namespace cpu = platform::cpu;
@@ -86,6 +88,18 @@ TEST(CpuChoice, ThisRunHasTheLevelItAskedFor) {
     EXPECT_FALSE(cpu::AtLeast(HWY_AVX3));
   }
 #endif
+}
+
+// The loops run are those of the level the run asked for: the plain ones at
+// "plain", else those Highway dispatches to at exactly that target, in the
+// DirectDraw and the GDI loops alike (the media layer's test checks its own).
+TEST(CpuChoice, TheLoopsRunAtTheChosenLevel) {
+  const char* asked = getenv("RALLEX_CPU");
+  if (asked && *asked) {
+    EXPECT_STREQ(cpu::LevelName(), asked);
+  }
+  EXPECT_STREQ(platform::ddraw::pixels::LoopLevel(), cpu::LevelName());
+  EXPECT_STREQ(platform::gdi::rows::LoopLevel(), cpu::LevelName());
 }
 
 // A program asking IsProcessorFeaturePresent hears the level of the

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "cpu_level.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/rows.h"
 
@@ -27,6 +28,7 @@ platform::gdi::Format FormatOf(int bits, uint32_t r, uint32_t g, uint32_t b) {
 }
 
 TEST(GdiRows, PackedRowsMatchThePerPixelPacking) {
+  SKIP_WHERE_THE_LOOPS_ARE_PLAIN();
   struct Case {
     const char* what;
     int bits;
@@ -66,6 +68,7 @@ TEST(GdiRows, PackedRowsMatchThePerPixelPacking) {
 }
 
 TEST(GdiRows, WidenedRowsMatchThePerPixelReading) {
+  SKIP_WHERE_THE_LOOPS_ARE_PLAIN();
   const uint8_t one[3] = {0x10, 0x20, 0xF0};  // blue, green, red
   uint32_t got = 0;
   rows::WidenBgr24(one, &got, 1);

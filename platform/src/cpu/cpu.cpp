@@ -84,7 +84,7 @@ Choice Choose(int64_t supported, const char* requested) {
                            LevelOf(choice.target).name;
     }
   }
-  choice.name = LevelOf(choice.target).name.c_str();
+  choice.name = NameOf(choice.target);
   return choice;
 }
 
@@ -122,5 +122,7 @@ std::vector<const char*> Levels() {
 }
 
 const char* LevelName() { return Chosen().name; }
+
+const char* NameOf(int64_t target) { return LevelOf(target).name.c_str(); }
 
 }  // namespace platform::cpu

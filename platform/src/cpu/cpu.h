@@ -33,6 +33,10 @@ inline bool Vectors() { return Chosen().target != 0; }
 // false at plain and for a target of another processor family.
 bool AtLeast(int64_t target);
 
+// The name of the level of `target` (Highway's target bit): "plain" for a
+// target that is no level of this build.
+const char* NameOf(int64_t target);
+
 // The levels of this build, best first, "plain" last.
 std::vector<const char*> Levels();
 

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The pixel loops of copies and fills: plain and colour-keyed copies, fills, and
 // copies through column and row maps (stretching and mirroring). Each has a fast
-// form (whole rows in 128-bit vectors, 256-bit ones and 512-bit-family permutes
-// where the processor choice of cpu/cpu.h allows them) and a plain per-pixel
-// reference form, which is what runs without SSE2 and what the tests hold the
-// fast forms to. Callers clip first: every loop touches exactly the w x h
-// pixels it is given.
+// form (whole rows in vectors, written once with Highway, at the level chosen
+// by cpu/cpu.h) and a plain per-pixel reference form, which is what runs at
+// the level "plain" and what the tests hold the fast forms to. Callers clip
+// first: every loop touches exactly the w x h pixels it is given.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +37,10 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
 // w pixels of a 16-bit row (5-6-5 or 5-5-5, red highest) as 0x00RRGGBB, each
 // channel widened to 8 bits by repeating its top bits.
 void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565);
+
+// The level these loops run at: "plain", or the level of the target Highway
+// dispatches them to (what the tests check the choice by).
+const char* LoopLevel();
 
 namespace reference {
 void Fill(uint8_t* dst, ptrdiff_t pitch, int w, int h, int bytes, uint32_t value);

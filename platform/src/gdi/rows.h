@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Whole-row pixel conversions on the GDI's load and copy paths: colours packed
 // into a device context's direct format (StretchBlt, BitBlt), and 24-bit bitmap
-// rows widened to 32 bits (reading .bmp files). Each has a fast form (SSE2 or
-// SSSE3, and AVX2, as the processor choice of cpu/cpu.h allows) and a plain
-// per-pixel reference form, which runs where no vector form may and which the
-// tests hold the fast forms to.
+// rows widened to 32 bits (reading .bmp files). Each has a fast form (written
+// once with Highway, at the level chosen by cpu/cpu.h) and a plain per-pixel
+// reference form, which runs at the level "plain" and which the tests hold the
+// fast forms to.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +21,10 @@ void PackRow(const uint32_t* src, uint8_t* dst, size_t n, const Format& f, int b
 // n pixels of a 24-bit bitmap row (blue, green, red bytes) as 0x00RRGGBB.
 // Reads exactly 3 * n bytes.
 void WidenBgr24(const uint8_t* src, uint32_t* dst, size_t n);
+
+// The level these loops run at: "plain", or the level of the target Highway
+// dispatches them to.
+const char* LoopLevel();
 
 namespace reference {
 void PackRow(const uint32_t* src, uint8_t* dst, size_t n, const Format& f, int bytes);

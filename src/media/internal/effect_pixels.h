@@ -3,11 +3,11 @@
 // blends, darkening, fading and inversion, in the fixed channel layouts of the
 // 15-, 16-, 24- and 32-bit format codes.
 //
-// Each loop has a fast form (128-bit vectors, or 256-bit ones, as the
-// platform's processor choice through IsProcessorFeaturePresent allows) for
-// 15, 16 and 32 bits, and a plain per-pixel form written straight from the
-// per-channel rules, which runs where no vector form may; the tests hold the
-// fast form to the plain one. Callers clip first: a loop touches exactly
+// Each loop has a fast form for 15, 16 and 32 bits (vectors, written once with
+// Highway, at the level of the platform's one processor choice,
+// platform/cpu.h) and a plain per-pixel form written straight from the
+// per-channel rules, which runs at the level "plain" and for 24 bits; the
+// tests hold the fast form to the plain one. Callers clip first: a loop touches exactly
 // the w x h pixels it is given, and never byte 3 of a 32-bit destination pixel.
 #pragma once
 
@@ -52,6 +52,9 @@ int BytesOfFormat(int format);
 void Run(const Job& job);
 // Inverts every byte of w x h pixels of `bytes` bytes each.
 void Invert(uint8_t* bits, ptrdiff_t pitch, int w, int h, int bytes);
+
+// Highway's target bit of the vector rows these loops run (0: the plain ones).
+int64_t LoopTarget();
 
 namespace reference {
 void Run(const Job& job);
