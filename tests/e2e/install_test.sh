@@ -106,8 +106,9 @@ export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 # and nothing of this tree, builds.
 (cd "$prefix/include/rallex" && find . -name '*.h' | sed 's|^\./||' | sort) >"$WORK/headers"
 want="$(printf '%s\n' media/errors.h media/input.h media/library.h media/music.h media/screen.h media/sound.h \
-  media/surface.h platform/ddraw.h platform/dinput.h platform/dsound.h platform/headless.h platform/headless_records.h \
-  platform/mmsystem.h platform/winbase.h platform/windows.h platform/wingdi.h platform/wintypes.h platform/winuser.h)"
+  media/surface.h platform/cpu.h platform/ddraw.h platform/dinput.h platform/dsound.h platform/headless.h \
+  platform/headless_records.h platform/mmsystem.h platform/winbase.h platform/windows.h platform/wingdi.h \
+  platform/wintypes.h platform/winuser.h)"
 [ "$(cat "$WORK/headers")" = "$want" ] || fail "installed headers: $(tr '\n' ' ' <"$WORK/headers")"
 sed 's|.*|#include "&"|' "$WORK/headers" >"$WORK/every_header.cpp"
 echo 'int main() { return 0; }' >>"$WORK/every_header.cpp"

@@ -29,7 +29,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 # version from the symbols it uses; the font the score lines ask for.
 depends="$(field Depends)"
 for want in 'libsdl2-2\.0-0 (>= ' 'libx11-6' 'libfreetype6 (>= ' 'libfontconfig1 (>= ' 'libc6 (>= ' \
-  'libstdc++6 (>= ' 'fonts-liberation'; do
+  'libstdc++6 (>= ' 'libhwy1 (>= ' 'fonts-liberation'; do
   grep -q "$want" <<<"$depends" || fail "Depends lacks $want: $depends"
 done
 ! grep -q "fluid" <<<"$depends $(field Recommends)" || fail "the game asks for music it does not play: $depends; $(field Recommends)"
@@ -38,7 +38,7 @@ echo "ok: Depends: $depends"
 # The media layer's package.
 [ "$(dpkg-deb -f "$dev" Package)" = "librallex-dev" ] || fail "package name $(dpkg-deb -f "$dev" Package)"
 [ "$(dpkg-deb -f "$dev" Section)" = "libdevel" ] || fail "section $(dpkg-deb -f "$dev" Section)"
-for want in libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev; do
+for want in libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev libhwy-dev; do
   grep -q "$want" <<<"$(dpkg-deb -f "$dev" Depends)" || fail "librallex-dev's Depends lacks $want: $(dpkg-deb -f "$dev" Depends)"
 done
 [ "$(dpkg-deb -f "$dev" Recommends)" = "libfluidsynth3" ] || fail "librallex-dev recommends $(dpkg-deb -f "$dev" Recommends)"
