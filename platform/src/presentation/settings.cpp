@@ -181,20 +181,27 @@ std::string Printable(std::string_view text, size_t longest) {
   std::string shown;
   for (size_t i = 0; i < text.size(); ++i) {
     auto c = static_cast<unsigned char>(text[i]);
-    std::string one;
+    // One byte shown as up to four characters.
+    char one[4];
+    size_t length = 2;
+    one[0] = '\\';
     if (c == '\\' || c == '"') {
-      one = {'\\', static_cast<char>(c)};
+      one[1] = static_cast<char>(c);
     } else if (c >= ' ' && c <= '~') {
-      one = std::string(1, static_cast<char>(c));
+      one[0] = static_cast<char>(c);
+      length = 1;
     } else if (c == '\t' || c == '\n' || c == '\r' || c == 0x1b) {
-      one = c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\e";
+      one[1] = c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : 'e';
     } else {
       // Other control characters and every byte above ASCII, whose C1 range
       // some terminals also obey.
-      one = {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+      one[1] = 'x';
+      one[2] = kHex[c >> 4];
+      one[3] = kHex[c & 15];
+      length = 4;
     }
-    if (shown.size() + one.size() > longest) return shown + "...";
-    shown += one;
+    if (shown.size() + length > longest) return shown + "...";
+    shown.append(one, length);
   }
   return shown;
 }
