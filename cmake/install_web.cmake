@@ -15,12 +15,17 @@ install(FILES "${RALLEX_WEB_FREETYPE}/lib/libfreetype.a" DESTINATION "${CMAKE_IN
 install(DIRECTORY "${RALLEX_WEB_FREETYPE}/include/freetype2/"
         DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/rallex-web/freetype2")
 install(FILES ${RALLEX_WEB_JS_LIBRARIES} DESTINATION "${CMAKE_INSTALL_DATADIR}/rallex/web")
-# The page with what it serves beside a program (built into web/ of the build).
+# The page with what it serves beside a program (built into web/ of the build;
+# its page and licences page are those for any program, from web-installed/),
+# and the server of scripts/web for trying it (node share/rallex/web/serve.mjs
+# FOLDER).
 set(page "${CMAKE_BINARY_DIR}/web")
-install(FILES "${page}/index.html" "${page}/page.js" "${page}/licenses.html"
+install(FILES "${CMAKE_BINARY_DIR}/web-installed/index.html" "${CMAKE_BINARY_DIR}/web-installed/licenses.html"
+              "${page}/page.js" "${page}/icon.svg"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/rallex/web/page")
-install(DIRECTORY "${page}/licenses" "${page}/fonts" "${page}/soundfonts" "${page}/synth"
+install(DIRECTORY "${page}/licenses" "${page}/fonts" "${page}/soundfonts" "${page}/synth" "${page}/sources"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/rallex/web/page")
+install(FILES "${PROJECT_SOURCE_DIR}/web/serve.mjs" DESTINATION "${CMAKE_INSTALL_DATADIR}/rallex/web")
 
 set(RALLEX_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/Rallex")
 install(EXPORT RallexTargets NAMESPACE Rallex:: DESTINATION "${RALLEX_CMAKEDIR}")

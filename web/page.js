@@ -11,10 +11,19 @@
   var again = document.getElementById('again');
   var full = document.getElementById('full');
   var say = function(text) { line.textContent = text; };
+  var params = new URLSearchParams(location.search);
+  // ?program=NAME runs another program of the page's folder (NAME.js, .wasm,
+  // .data) than the page's own, which its meta rallex-program names (with the
+  // name the page calls it by); the page installed for other programs has
+  // none, and says so.
+  var own = document.querySelector('meta[name="rallex-program"]');
+  var asked = params.get('program') || '';
+  var program = /^[a-z_][a-z0-9_]*$/.test(asked) ? asked : own ? own.content : '';
+  var name = program && program === (own && own.content) ? own.dataset.name || program : program;
 
   var status = window.rallexStatus = {
     loadedAt: performance.now(), firstPauseAt: null, pausedMs: 0, firstFrameAt: null, frames: 0, state: null, sounds: [], audio: [],
-    trace: [], locked: false, lockRefused: false, unmuted: false, ended: false, exitStatus: null, error: null,
+    trace: [], traceAt: [], locked: false, lockRefused: false, unmuted: false, ended: false, exitStatus: null, error: null,
     fitted: null, starts: 0
   };
   var fail = function(text) {
@@ -22,9 +31,14 @@
     say(text);
   };
   if (typeof WebAssembly !== 'object') {
-    fail('Rallex needs WebAssembly, which this browser does not offer.');
+    fail((name || 'This page') + ' needs WebAssembly, which this browser does not offer.');
     return;
   }
+  if (!program) {
+    fail('No program to start: open this page as index.html?program=NAME, with NAME.js, NAME.wasm and NAME.data beside it.');
+    return;
+  }
+  if (!own || own.content !== program) document.title = name;
 
   // What the player has to play with: a touch screen, a mouse, or both. A
   // browser that knows of no pointer at all (a headless one) counts as a mouse.
@@ -66,7 +80,7 @@
     gesture: function() { if (!status.unmuted) { status.unmuted = true; hint(); } },
     pointerLock: function(on) { status.locked = on; hint(); },
     pointerLockRefused: function() { status.lockRefused = true; },
-    trace: function(text) { status.trace.push(text); },
+    trace: function(text) { status.trace.push(text); status.traceAt.push(performance.now()); },
     // Where the picture was placed, in device pixels of the stage.
     fitted: function(shown) { status.fitted = shown; }
   };
@@ -142,12 +156,12 @@
       print: function(text) { console.log(text); },
       printErr: function(text) { console.warn(text); },
       onExit: ended,
-      onAbort: function(what) { fail('Rallex stopped: ' + what); },
+      onAbort: function(what) { fail(name + ' stopped: ' + what); },
       instantiateWasm: function(imports, receive) {
         if (!compiled) compiled = compile(program + '.wasm');
         compiled.then(function(module) {
           return WebAssembly.instantiate(module, imports).then(function(made) { receive(made, module); });
-        }).catch(function(e) { fail('Rallex could not start: ' + (e && e.message || e)); });
+        }).catch(function(e) { fail(name + ' could not start: ' + (e && e.message || e)); });
         return {};
       }
     };
@@ -156,7 +170,6 @@
   // ?script=FILE plays a scripted game: FILE holds one mouse x motion a line,
   // one per frame, on a virtual clock (&realtime=1: on the real one);
   // &frames=N stops after N frames.
-  var params = new URLSearchParams(location.search);
   var scripted = {};
   var ready = Promise.resolve();
   if (params.has('script')) {
@@ -184,20 +197,18 @@
     instance = null;
     again.hidden = true;
     result.hidden = true;
-    Object.assign(status, {ended: false, exitStatus: null, frames: 0, state: null, firstFrameAt: null, trace: [], sounds: [], audio: []});
+    Object.assign(status, {ended: false, exitStatus: null, frames: 0, state: null, firstFrameAt: null, trace: [], traceAt: [], sounds: [], audio: []});
     hint();
-    start().catch(function(e) { fail('Rallex could not start: ' + (e && e.message || e)); });
+    start().catch(function(e) { fail(name + ' could not start: ' + (e && e.message || e)); });
   });
 
   var script = document.createElement('script');
-  // ?program=NAME runs another program of the page's folder instead.
-  var program = /^[a-z_]+$/.test(params.get('program') || '') ? params.get('program') : 'rallex';
   script.src = program + '.js';
   script.onerror = function() { fail('Could not load ' + script.src + ' from the server.'); };
   script.onload = function() {
     ready.then(start)
-      .catch(function(e) { if (!status.ended) fail('Rallex could not start: ' + (e && e.message || e)); });
+      .catch(function(e) { if (!status.ended) fail(name + ' could not start: ' + (e && e.message || e)); });
   };
   document.body.appendChild(script);
-  window.addEventListener('error', function(e) { if (!status.ended) fail('Rallex stopped: ' + e.message); });
+  window.addEventListener('error', function(e) { if (!status.ended) fail(name + ' stopped: ' + e.message); });
 })();

@@ -105,7 +105,7 @@ mergeInto(LibraryManager.library, {
     },
     gesture: function() {
       RW.gestured = true;
-      if (RW.audio && RW.audio.ctx.state !== 'running') RW.audio.ctx.resume();
+      RWAudio.wake();
       RW.hook('gesture');
     },
     lock: function() {
@@ -164,7 +164,7 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  rallex_web_init__deps: ['$RW', 'malloc'],
+  rallex_web_init__deps: ['$RW', '$RWAudio', 'malloc'],
   rallex_web_init: function() {
     if (RW.scratch) return;  // once per program: its listeners are attached once
     RW.t0 = performance.now();
@@ -428,43 +428,135 @@ mergeInto(LibraryManager.library, {
     HEAP32[h >> 2] = (window.screen && screen.height) || window.innerHeight;
   },
 
-  // Web Audio pulls the mixer through a script processor. Until the first
-  // click or key a browser may keep the context suspended; meanwhile a timer
-  // pulls and drops the same amount, so that the sounds' positions keep time.
-  rallex_web_open_audio__deps: ['$RW', 'malloc'],
-  rallex_web_open_audio: function(rate, frames, pull) {
-    var AC = window.AudioContext || window.webkitAudioContext;
-    if (!AC || RW.audio) return 0;
-    var ctx;
-    try { ctx = new AC({sampleRate: rate, latencyHint: 'interactive'}); } catch (e) {
-      try { ctx = new AC(); } catch (e2) { return 0; }
+  // Web Audio plays the platform's mixer. Sound is muted until the first click
+  // or key (it never starts on its own when the page opens), so the audio
+  // context is made then, inside the gesture, which lets it start at once;
+  // until then a timer pulls and drops what the mixer plays, so that the
+  // sounds' positions keep time. Where the page may run an audio worklet (a
+  // secure context: https or localhost), the page pulls the mixer and posts
+  // its blocks to the worklet, keeping a little ahead of what the worklet has
+  // played; elsewhere a script processor pulls it on its own.
+  $RWAudio: {
+    block: 1024,  // frames pulled from the mixer at a time
+    lead: 2048,   // frames the worklet is kept ahead by (46 ms at 44.1 kHz)
+    // The worklet's side: plays the posted blocks in order and tells how many
+    // frames it has played. A block that comes late is made up for by dropping
+    // as much of what follows, so the sound stays where the game put it.
+    worklet: [
+      'class RallexFeed extends AudioWorkletProcessor {',
+      '  constructor() {',
+      '    super();',
+      '    this.blocks = []; this.at = 0; this.late = 0; this.played = 0; this.told = 0;',
+      '    this.port.onmessage = (e) => { this.blocks.push(e.data); };',
+      '  }',
+      '  process(inputs, outputs) {',
+      '    const l = outputs[0][0], r = outputs[0][1] || l, n = l.length;',
+      '    let i = 0;',
+      '    while (this.blocks.length && (i < n || this.late > 0)) {',
+      '      const b = this.blocks[0], frames = b.length / 2;',
+      '      if (this.late > 0) {',
+      '        const skip = Math.min(this.late, frames - this.at);',
+      '        this.at += skip; this.late -= skip;',
+      '      }',
+      '      for (; i < n && this.at < frames; i++, this.at++) { l[i] = b[2 * this.at]; r[i] = b[2 * this.at + 1]; }',
+      '      if (this.at >= frames) { this.blocks.shift(); this.at = 0; }',
+      '    }',
+      '    if (i < n) { l.fill(0, i); r.fill(0, i); this.late += n - i; }',
+      '    this.played += n;',
+      '    if (this.played - this.told >= 256) { this.told = this.played; this.port.postMessage(this.played); }',
+      '    return true;',
+      '  }',
+      '}',
+      "registerProcessor('rallex-feed', RallexFeed);"
+    ].join('\n'),
+    // Pulls a block of n frames from the mixer into two float channels and
+    // shows it to the page.
+    pull: function(a, left, right, time) {
+      var n = left.length;
+      {{{ makeDynCall('vii', 'a.pull') }}}(a.buffer, n);
+      var s = HEAP16.subarray(a.buffer >> 1, (a.buffer >> 1) + n * 2);
+      var k = 1 / 32768;
+      for (var i = 0; i < n; i++) { left[i] = s[2 * i] * k; right[i] = s[2 * i + 1] * k; }
+      RW.hook('audio', {left: left, right: right, rate: a.rate, time: time});
+    },
+    // Whether the mixer is being played; if not, the timer keeps its time.
+    playing: function(a) { return a.ctx !== null && a.ctx.state === 'running' && a.node !== null; },
+    // Keeps the worklet RWAudio.lead frames ahead of what it has played.
+    topUp: function(a) {
+      if (!a.port || a.ctx.state !== 'running') return;
+      while (a.written - a.played < RWAudio.lead) {
+        var l = new Float32Array(RWAudio.block), r = new Float32Array(RWAudio.block);
+        RWAudio.pull(a, l, r, a.ctx.currentTime + (a.written - a.played) / a.ctx.sampleRate);
+        var both = new Float32Array(2 * RWAudio.block);
+        for (var i = 0; i < RWAudio.block; i++) { both[2 * i] = l[i]; both[2 * i + 1] = r[i]; }
+        a.port.postMessage(both, [both.buffer]);
+        a.written += RWAudio.block;
+      }
+    },
+    startWorklet: function(a) {
+      var url = URL.createObjectURL(new Blob([RWAudio.worklet], {type: 'text/javascript'}));
+      return a.ctx.audioWorklet.addModule(url).then(function() {
+        URL.revokeObjectURL(url);
+        if (RW.audio !== a) return;
+        var node = new AudioWorkletNode(a.ctx, 'rallex-feed', {numberOfInputs: 0, outputChannelCount: [2]});
+        a.port = node.port;
+        a.port.onmessage = function(e) { a.played = e.data; RWAudio.topUp(a); };
+        node.connect(a.ctx.destination);
+        a.node = node;
+        RWAudio.topUp(a);
+      });
+    },
+    // The first gesture: the audio context, at the mixer's rate, and its node.
+    wake: function() {
+      var a = RW.audio;
+      if (!a) return;
+      if (a.ctx) {
+        if (a.ctx.state !== 'running') a.ctx.resume();
+        return;
+      }
+      var AC = window.AudioContext || window.webkitAudioContext;
+      try { a.ctx = new AC({sampleRate: a.rate, latencyHint: 'interactive'}); } catch (e) { return; }
+      if (a.ctx.sampleRate !== a.rate) {
+        // A browser that will not play at the mixer's rate stays silent.
+        a.ctx.close();
+        return;
+      }
+      if (window.isSecureContext && a.ctx.audioWorklet && typeof AudioWorkletNode === 'function') {
+        RWAudio.startWorklet(a).catch(function() { if (RW.audio === a && !a.node) RWAudio.startScriptProcessor(a); });
+        a.ctx.addEventListener('statechange', function() { RWAudio.topUp(a); });
+      } else {
+        RWAudio.startScriptProcessor(a);
+      }
+    },
+    startScriptProcessor: function(a) {
+      var node = a.ctx.createScriptProcessor(RWAudio.block, 0, 2);
+      node.onaudioprocess = function(ev) {
+        RWAudio.pull(a, ev.outputBuffer.getChannelData(0), ev.outputBuffer.getChannelData(1), ev.playbackTime);
+      };
+      node.connect(a.ctx.destination);
+      a.node = node;
     }
-    var size = 1024;
-    var buffer = _malloc(size * 4);
-    var fill = function(n) {
-      {{{ makeDynCall('vii', 'pull') }}}(buffer, n);
-      return HEAP16.subarray(buffer >> 1, (buffer >> 1) + n * 2);
-    };
-    var node = ctx.createScriptProcessor(size, 0, 2);
-    var a = {ctx: ctx, node: node, buffer: buffer, mutedAt: performance.now(), pumped: 0};
-    node.onaudioprocess = function(ev) {
-      var l = ev.outputBuffer.getChannelData(0), r = ev.outputBuffer.getChannelData(1);
-      var n = l.length, s = fill(n);
-      // Muted until the first click or key, whatever the browser allows:
-      // sound never starts on its own when the page opens.
-      var k = RW.gestured ? 1 / 32768 : 0;
-      for (var i = 0; i < n; i++) { l[i] = s[2 * i] * k; r[i] = s[2 * i + 1] * k; }
-      RW.hook('audio', {left: l, right: r, rate: ctx.sampleRate, time: ev.playbackTime});
-    };
-    node.connect(ctx.destination);
+  },
+
+  rallex_web_open_audio__deps: ['$RW', '$RWAudio', 'malloc'],
+  rallex_web_open_audio: function(rate, frames, pull) {
+    if (!(window.AudioContext || window.webkitAudioContext) || RW.audio) return 0;
+    var size = RWAudio.block;
+    var a = {rate: rate, ctx: null, pull: pull, buffer: _malloc(size * 4), node: null, port: null, written: 0,
+             played: 0, mutedAt: performance.now(), pumped: 0};
+    RW.audio = a;
+    if (RW.gestured) RWAudio.wake();
     a.pump = setInterval(function() {
       var now = performance.now();
-      if (ctx.state === 'running') { a.mutedAt = now; a.pumped = 0; return; }
-      var due = Math.floor((now - a.mutedAt) * ctx.sampleRate / 1000) - a.pumped;
-      while (due >= size) { fill(size); a.pumped += size; due -= size; }
+      if (RWAudio.playing(a)) { a.mutedAt = now; a.pumped = 0; return; }
+      var due = Math.floor((now - a.mutedAt) * rate / 1000) - a.pumped;
+      while (due >= size) {
+        {{{ makeDynCall('vii', 'a.pull') }}}(a.buffer, size);
+        a.pumped += size;
+        due -= size;
+      }
     }, 20);
-    RW.audio = a;
-    return ctx.sampleRate;
+    return rate;
   },
 
   rallex_web_close_audio__deps: ['$RW', 'free'],
@@ -473,9 +565,12 @@ mergeInto(LibraryManager.library, {
     if (!a) return;
     RW.audio = null;
     clearInterval(a.pump);
-    a.node.onaudioprocess = null;
-    a.node.disconnect();
-    a.ctx.close();
+    if (a.node) {
+      a.node.onaudioprocess = null;
+      if (a.port) a.port.onmessage = null;
+      a.node.disconnect();
+    }
+    if (a.ctx) a.ctx.close();
     _free(a.buffer);
   }
 });
