@@ -48,7 +48,8 @@ const style = `
   nav a { margin-right: 1em; }
   pre { background: #0b0b0b; border: 1px solid #333; padding: .8em; overflow-x: auto; font: 13px/1.35 monospace; }
 `;
-const page = (title, body) => `<!DOCTYPE html>
+// UP leads from the page to the site's top (the icon is there).
+const page = (title, body, up = '') => `<!DOCTYPE html>
 <!-- SPDX-License-Identifier: MIT -->
 <!-- Written by web/gallery.mjs from examples/; edit those, not this. -->
 <html lang="en">
@@ -56,6 +57,7 @@ const page = (title, body) => `<!DOCTYPE html>
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <title>${escape(title)}</title>
+<link rel="icon" href="${up}icon.svg" type="image/svg+xml">
 <style>${style}</style>
 </head>
 <body>
@@ -81,7 +83,7 @@ for (const name of names) {
 <h2>${escape(name)}.cpp</h2>
 <pre>${escape(source)}</pre>
 <p>It includes <a href="example.h.html">example.h</a>, the window and message loop the examples share.</p>
-`));
+`, '../'));
   cards.push(`<li>
   <a href="${run}"><img src="gallery/${name}.png" alt="${escape(name)}" loading="lazy"></a>
   <h2>${escape(name)}</h2>
@@ -94,7 +96,7 @@ fs.writeFileSync(path.join(out, 'gallery', 'example.h.html'), page('Rallex examp
 <nav><a href="../gallery.html">All examples</a></nav>
 <h1>example.h</h1>
 <pre>${escape(shared)}</pre>
-`));
+`, '../'));
 fs.writeFileSync(path.join(out, 'gallery.html'), page('Rallex examples', `
 <nav><a href="index.html">Play Rallex</a><a href="licenses.html">Licences</a></nav>
 <h1>Rallex examples</h1>

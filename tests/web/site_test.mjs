@@ -96,6 +96,18 @@ test('the console stays empty on load and in play, from localhost and over https
   }
 });
 
+test("the gallery's pages and an example run from it keep the console empty too", async () => {
+  for (const [query, ready] of [['gallery.html', null], ['gallery/sprite.html', null],
+                                ['index.html?program=sprite', () => window.rallexStatus.frames > 3]]) {
+    const {page, context, said} = await open(plain + query);
+    await page.waitForLoadState('load');
+    if (ready) await waitFor(page, ready);
+    await page.waitForTimeout(500);
+    assert.deepEqual(noisy(said), [], query);
+    await context.close();
+  }
+});
+
 test('without an audio worklet the script processor plays the game, the sounds on time', async () => {
   const context = await browser.newContext({viewport: {width: 1024, height: 800}});
   await context.addInitScript(() => { delete window.AudioWorkletNode; });
