@@ -1,0 +1,54 @@
+# SPDX-License-Identifier: MIT
+# Sourced by the scripts that run the unit tests of a cross build under an
+# emulator (tests/arm64_test.sh, tests/wasm_test.sh).
+#
+# exclude REGEX REASON       leaves the tests matching REGEX out of every run,
+#                            and says so with REASON before the runs
+# run_cross_levels NAME DIR RUN
+#                            calls "RUN LEVEL" for each processor level of the
+#                            build in DIR (DIR/cpu_levels, written by
+#                            tests/CMakeLists.txt), each a CTest run that ends
+#                            with CTest's summary line; fails if any level fails
+#                            or the build has no level
+# cross_ctest DIR [ARGS...]  the unit tests of the build in DIR through CTest,
+#                            less the excluded ones
+
+cross_excluded=""
+cross_reasons=()
+exclude() {
+  cross_excluded="${cross_excluded:+$cross_excluded|}$1"
+  cross_reasons+=("  $1: $2")
+}
+
+# The MIDI sequencer loads FluidSynth (dlopen) when a program first opens it;
+# neither cross build has it (see each script for why), so what needs a
+# synthesiser to be heard is left out.
+cross_exclude_midi() {
+  exclude '^(MciTest|MusicTest)\.|^MidiFile\.FilesWrittenByMido' "$1"
+}
+
+run_cross_levels() {
+  local name="$1" dir="$2" run="$3" status=0 levels=() level
+  [ -f "$dir/cpu_levels" ] && mapfile -t levels < "$dir/cpu_levels"
+  if [ ${#levels[@]} -eq 0 ]; then
+    echo "$name: $dir/cpu_levels names no processor level"
+    return 1
+  fi
+  if [ ${#cross_reasons[@]} -gt 0 ]; then
+    echo "$name: tests left out of every run:"
+    printf '%s\n' "${cross_reasons[@]}"
+  fi
+  for level in "${levels[@]}"; do
+    echo "== $name: unit tests at the $level level"
+    "$run" "$level" || { echo "$name: FAILED at the $level level"; status=1; }
+  done
+  return "$status"
+}
+
+cross_ctest() {
+  local dir="$1"
+  shift
+  local excluded=()
+  [ -n "$cross_excluded" ] && excluded=(-E "$cross_excluded")
+  ctest --test-dir "$dir" -L unit -j "$(nproc)" --output-on-failure "${excluded[@]}" "$@"
+}
