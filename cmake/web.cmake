@@ -19,3 +19,6 @@ file(CREATE_LINK /usr/include/hwy "${PROJECT_BINARY_DIR}/web-include/hwy" SYMBOL
 add_library(PkgConfig::HWY INTERFACE IMPORTED)
 target_include_directories(PkgConfig::HWY INTERFACE "${PROJECT_BINARY_DIR}/web-include")
 add_compile_options(-msimd128)
+# The Liberation faces that font matching hands out: the page serves them from
+# its fonts/ folder, and the unit tests under node find them there too.
+set(RALLEX_WEB_FONTS "/usr/share/fonts/truetype/liberation" CACHE PATH "Folder of the Liberation fonts")

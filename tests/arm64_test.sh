@@ -8,7 +8,6 @@
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="${1:-$root/build-arm64}"
-jobs="$(nproc)"
 . "$root/tests/cross_levels.sh"
 
 "$root/scripts/deps" --arm64 || exit 1
@@ -20,7 +19,7 @@ if [ ! -f "$dir/build.ninja" ]; then
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O1 -DCMAKE_C_FLAGS_DEBUG=-O1 \
     -DRALLEX_WERROR=ON -DRALLEX_HEADLESS_ONLY=ON -DRALLEX_BENCH=OFF >&2 || exit 1
 fi
-cmake --build "$dir" -j "$jobs" --target platform_tests media_tests >&2 || exit 1
+cmake --build "$dir" -j "$(nproc)" --target platform_tests media_tests >&2 || exit 1
 
 # The processor qemu plays at each level: SVE needs qemu's largest model
 # ("max" has SVE2), every other level runs on it with SVE switched off, the
@@ -34,5 +33,5 @@ qemu_cpu_for() {
 run_at_level() {
   QEMU_CPU="$(qemu_cpu_for "$1")" RALLEX_CPU="$1" cross_ctest "$dir" --timeout 300
 }
-cross_exclude_midi "no arm64 FluidSynth: its library would bring about 80 more arm64 packages"
+cross_exclude_midi "no FluidSynth for arm64 here: its library would bring about 80 more arm64 packages"
 run_cross_levels arm64 "$dir" run_at_level

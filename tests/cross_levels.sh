@@ -2,29 +2,53 @@
 # Sourced by the scripts that run the unit tests of a cross build under an
 # emulator (tests/arm64_test.sh, tests/wasm_test.sh).
 #
-# exclude REGEX REASON       leaves the tests matching REGEX out of every run,
-#                            and says so with REASON before the runs
+# exclude PATTERNS REASON    leaves the tests that match PATTERNS (GoogleTest's
+#                            form: Suite.Name, * for any text, : between
+#                            patterns) out of every run, and says so with
+#                            REASON before the runs
+# cross_ctest DIR [ARGS...]  the unit tests of the build in DIR through CTest,
+#                            the excluded ones left out both as CTest's tests
+#                            (-E) and inside each program (GTEST_FILTER)
 # run_cross_levels NAME DIR RUN
 #                            calls "RUN LEVEL" for each processor level of the
 #                            build in DIR (DIR/cpu_levels, written by
-#                            tests/CMakeLists.txt), each a CTest run that ends
-#                            with CTest's summary line; fails if any level fails
-#                            or the build has no level
-# cross_ctest DIR [ARGS...]  the unit tests of the build in DIR through CTest,
-#                            less the excluded ones
+#                            tests/CMakeLists.txt); fails if any level fails or
+#                            the build names no level
 
 cross_excluded=""
 cross_reasons=()
 exclude() {
-  cross_excluded="${cross_excluded:+$cross_excluded|}$1"
-  cross_reasons+=("  $1: $2")
+  cross_excluded="${cross_excluded:+$cross_excluded:}$1"
+  cross_reasons+=("  ${1//:/ }"$'\n'"    ($2)")
 }
 
 # The MIDI sequencer loads FluidSynth (dlopen) when a program first opens it;
-# neither cross build has it (see each script for why), so what needs a
+# neither cross build has it (each script says why), so what needs a
 # synthesiser to be heard is left out.
 cross_exclude_midi() {
-  exclude '^(MciTest|MusicTest)\.|^MidiFile\.FilesWrittenByMido' "$1"
+  exclude 'MciTest.*:MusicTest.*:MidiFile.FilesWrittenByMido*' "$1"
+}
+
+# GoogleTest's patterns as one CTest regular expression.
+cross_ctest_regex() {
+  local pattern regex=""
+  local IFS=:
+  for pattern in $1; do
+    pattern="${pattern//./\\.}"
+    regex="${regex:+$regex|}^${pattern//\*/.*}\$"
+  done
+  echo "$regex"
+}
+
+cross_ctest() {
+  local dir="$1"
+  shift
+  local excluded=()
+  if [ -n "$cross_excluded" ]; then
+    excluded=(-E "$(cross_ctest_regex "$cross_excluded")")
+    export GTEST_FILTER="-$cross_excluded"
+  fi
+  ctest --test-dir "$dir" -L unit -j "$(nproc)" --output-on-failure "${excluded[@]}" "$@"
 }
 
 run_cross_levels() {
@@ -35,7 +59,7 @@ run_cross_levels() {
     return 1
   fi
   if [ ${#cross_reasons[@]} -gt 0 ]; then
-    echo "$name: tests left out of every run:"
+    echo "$name: tests left out of every run, and why:"
     printf '%s\n' "${cross_reasons[@]}"
   fi
   for level in "${levels[@]}"; do
@@ -43,12 +67,4 @@ run_cross_levels() {
     "$run" "$level" || { echo "$name: FAILED at the $level level"; status=1; }
   done
   return "$status"
-}
-
-cross_ctest() {
-  local dir="$1"
-  shift
-  local excluded=()
-  [ -n "$cross_excluded" ] && excluded=(-E "$cross_excluded")
-  ctest --test-dir "$dir" -L unit -j "$(nproc)" --output-on-failure "${excluded[@]}" "$@"
 }
