@@ -65,6 +65,12 @@ run_cross_levels() {
   for level in "${levels[@]}"; do
     echo "== $name: unit tests at the $level level"
     "$run" "$level" || { echo "$name: FAILED at the $level level"; status=1; }
+    # The emulated processor must have every level of the build: a run that
+    # fell back to a lower one has not tested its own.
+    if grep -qE "RALLEX_CPU=[^ ]*( is not a level|: this processor lacks it)" "$dir/Testing/Temporary/LastTest.log"; then
+      echo "$name: FAILED at the $level level: the programs did not run at it"
+      status=1
+    fi
   done
   return "$status"
 }
