@@ -34,6 +34,14 @@
     fail((name || 'This page') + ' needs WebAssembly, which this browser does not offer.');
     return;
   }
+  // The pixel loops are built for WebAssembly's vector instructions: a module
+  // using one (i8x16.splat, i8x16.popcnt) must validate.
+  var simd = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1, 8, 0, 65, 0,
+    253, 15, 253, 98, 11]);
+  if (!WebAssembly.validate(simd)) {
+    fail((name || 'This page') + ' needs WebAssembly SIMD, which this browser does not offer.');
+    return;
+  }
   if (!program) {
     fail('No program to start: open this page as index.html?program=NAME, with NAME.js, NAME.wasm and NAME.data beside it.');
     return;

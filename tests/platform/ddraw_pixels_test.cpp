@@ -203,14 +203,19 @@ TEST(PixelLoopsEdges, SixteenBitRowsWidenEachChannelByRepeatingItsTopBits) {
         src[static_cast<size_t>(2 * x)] = static_cast<uint8_t>(pixels[static_cast<size_t>(x)]);
         src[static_cast<size_t>(2 * x + 1)] = static_cast<uint8_t>(pixels[static_cast<size_t>(x)] >> 8);
       }
-      std::vector<uint32_t> fast(static_cast<size_t>(w) + 1, 0xDEADBEEF), plain = fast;
-      px::Row16ToRgb(src.data(), fast.data(), w, c.rgb565);
-      px::reference::Row16ToRgb(src.data(), plain.data(), w, c.rgb565);
-      EXPECT_EQ(fast[0], c.rgb) << std::hex << c.pixel << " w " << std::dec << w;
-      EXPECT_EQ(fast[static_cast<size_t>(w - 1)], c.rgb) << std::hex << c.pixel << " w " << std::dec << w;
-      EXPECT_EQ(fast[static_cast<size_t>(w)], 0xDEADBEEFu) << "written past the row, w " << w;
-      if (platform::cpu::Vectors()) {
-        ASSERT_EQ(fast, plain) << (c.rgb565 ? "5-6-5" : "5-5-5") << " w " << w;
+      // The canvas's order: the bytes R, G, B, 255, as a little-endian word.
+      const uint32_t canvasWord = 0xFF000000u | (c.rgb & 0xFF) << 16 | (c.rgb & 0xFF00) | c.rgb >> 16;
+      for (bool canvas : {false, true}) {
+        const uint32_t expected = canvas ? canvasWord : c.rgb;
+        std::vector<uint32_t> fast(static_cast<size_t>(w) + 1, 0xDEADBEEF), plain = fast;
+        px::Row16ToRgb(src.data(), fast.data(), w, c.rgb565, canvas);
+        px::reference::Row16ToRgb(src.data(), plain.data(), w, c.rgb565, canvas);
+        EXPECT_EQ(fast[0], expected) << std::hex << c.pixel << " w " << std::dec << w << " canvas " << canvas;
+        EXPECT_EQ(fast[static_cast<size_t>(w - 1)], expected) << std::hex << c.pixel << " w " << std::dec << w;
+        EXPECT_EQ(fast[static_cast<size_t>(w)], 0xDEADBEEFu) << "written past the row, w " << w;
+        if (platform::cpu::Vectors()) {
+          ASSERT_EQ(fast, plain) << (c.rgb565 ? "5-6-5" : "5-5-5") << " w " << w << " canvas " << canvas;
+        }
       }
     }
 }

@@ -162,6 +162,12 @@ for (const engine of Object.keys(engines).filter(e => chosen.includes(e))) {
       };
       const cases = [
         ['no WebAssembly', page => page.evaluateOnNewDocument(() => { delete window.WebAssembly; }), /needs WebAssembly/],
+        // A browser whose WebAssembly has no vector instructions (their opcodes
+        // all start with the byte 0xFD) refuses any module that uses one.
+        ['no WebAssembly SIMD', page => page.evaluateOnNewDocument(() => {
+          const validate = WebAssembly.validate;
+          WebAssembly.validate = bytes => !new Uint8Array(bytes).includes(0xFD) && validate(bytes);
+        }), /needs WebAssembly SIMD/],
         ['the program missing', missing('/rallex.wasm'), /stopped|could not/i],
         ['the game files missing', missing('/rallex.data'), /stopped|could not/i],
       ];

@@ -61,7 +61,13 @@ struct Event {
   bool gamepad = false;  // a game controller (pad) rather than a stick
 };
 
-// A picture handed to the display: 32-bit pixels 0x00RRGGBB, top row first.
+// How a backend wants the 32-bit pixels of a Frame: words 0x00RRGGBB, or the
+// bytes R, G, B, 255 of a canvas (words 0xFFBBGGRR on a little-endian
+// machine). The display converts its picture to it in one pass.
+enum class FrameOrder { Xrgb, CanvasRgba };
+
+// A picture handed to the backend: 32-bit pixels in the backend's FrameOrder,
+// top row first.
 struct Frame {
   const uint32_t* pixels = nullptr;
   int32_t width = 0;
@@ -135,6 +141,7 @@ class Backend {
   // (headless with frame capture off); the display then skips converting them
   // and presents an empty Frame.
   virtual bool WantsFramePixels() { return true; }
+  virtual FrameOrder PixelOrder() { return FrameOrder::Xrgb; }
 
   // Mouse: relative mode grabs the pointer so that motion never stops at an edge.
   virtual void SetRelativeMouse(bool enabled) = 0;

@@ -11,14 +11,17 @@ namespace platform::ddraw {
 namespace {
 
 // Converts one row of raw pixels to 0x00RRGGBB.
-void RowToRgb(const uint8_t* src, uint32_t* dst, int w, const PixelFormat& f, const ColorCodec& codec,
-              const uint32_t* palette) {
+// A row of the display's picture in the backend's order: 16-bit rows in one
+// pass, the others as 0x00RRGGBB first and then, for a canvas, swapped in
+// place while the row is still in the cache.
+void RowToFrame(const uint8_t* src, uint32_t* dst, int w, const PixelFormat& f, const ColorCodec& codec,
+                const uint32_t* palette, bool canvas) {
+  if (f == PixelFormat::Rgb565() || f == PixelFormat::Rgb555()) {
+    pixels::Row16ToRgb(src, dst, w, f == PixelFormat::Rgb565(), canvas);
+    return;
+  }
   if (f.bits == 8) {
     for (int x = 0; x < w; ++x) dst[x] = palette[src[x]];
-  } else if (f == PixelFormat::Rgb565()) {
-    pixels::Row16ToRgb(src, dst, w, true);
-  } else if (f == PixelFormat::Rgb555()) {
-    pixels::Row16ToRgb(src, dst, w, false);
   } else if (f.bits == 32 && f.red == 0xFF0000 && f.green == 0xFF00 && f.blue == 0xFF) {
     for (int x = 0; x < w; ++x) dst[x] = ReadPixel(src + 4 * x, 4) & 0xFFFFFF;
   } else if (f.bits == 24 && f.red == 0xFF0000 && f.green == 0xFF00 && f.blue == 0xFF) {
@@ -27,6 +30,8 @@ void RowToRgb(const uint8_t* src, uint32_t* dst, int w, const PixelFormat& f, co
     int bytes = f.BytesPerPixel();
     for (int x = 0; x < w; ++x) dst[x] = codec.ToRgb(ReadPixel(src + bytes * x, bytes), palette);
   }
+  if (canvas)
+    for (int x = 0; x < w; ++x) dst[x] = pixels::CanvasOrder(dst[x]);
 }
 
 }  // namespace
@@ -158,10 +163,11 @@ void Display::Present() {
   bool covered = shown.left == area.left && shown.top == area.top && shown.right == area.right &&
                  shown.bottom == area.bottom;
   size_t count = static_cast<size_t>(fw) * fh;
+  const bool canvas = backend::Instance().PixelOrder() == backend::FrameOrder::CanvasRgba;
   if (covered)
     frame_.resize(count);  // every pixel is written below
   else
-    frame_.assign(count, 0);  // black where the window reaches past the desktop
+    frame_.assign(count, canvas ? 0xFF000000u : 0);  // black where the window reaches past the desktop
   const PixelFormat& f = p->Format();
   ColorCodec codec(f);
   const uint32_t* palette = p->PaletteRgb();
@@ -170,7 +176,7 @@ void Display::Present() {
     for (int64_t y = shown.top; y < shown.bottom; ++y) {
       const uint8_t* src = p->Bits() + y * p->Pitch() + shown.left * bytes;
       uint32_t* dst = frame_.data() + (y - area.top) * fw + (shown.left - area.left);
-      RowToRgb(src, dst, static_cast<int>(shown.Width()), f, codec, palette);
+      RowToFrame(src, dst, static_cast<int>(shown.Width()), f, codec, palette, canvas);
     }
   }
   backend::Frame frame;

@@ -260,9 +260,9 @@ void FastCopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdif
 
 const char* LoopLevel() { return cpu::Vectors() ? cpu::NameOf(HWY_DYNAMIC_DISPATCH(CompiledTarget)()) : "plain"; }
 
-void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565) {
-  if (!cpu::Vectors()) return reference::Row16ToRgb(src, dst, w, rgb565);
-  HWY_DYNAMIC_DISPATCH(Row16ToRgb)(src, dst, w, rgb565);
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565, bool canvas) {
+  if (!cpu::Vectors()) return reference::Row16ToRgb(src, dst, w, rgb565, canvas);
+  HWY_DYNAMIC_DISPATCH(Row16ToRgb)(src, dst, w, rgb565, canvas);
 }
 
 // Each public loop: the plain form at the level "plain", else the vector forms
@@ -332,18 +332,23 @@ void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t 
 
 namespace {
 // With the masks known when compiling, each channel's widening is a few shifts.
-template <uint32_t kRed, uint32_t kGreen, uint32_t kBlue>
+template <uint32_t kRed, uint32_t kGreen, uint32_t kBlue, bool kCanvas>
 void RowWithMasksToRgb(const uint8_t* src, uint32_t* dst, int w) {
   constexpr pixel::Channels channels = pixel::Channels::Of(kRed, kGreen, kBlue);
-  for (int x = 0; x < w; ++x) dst[x] = channels.ToRgb(ReadPixel(src + 2 * x, 2));
+  for (int x = 0; x < w; ++x) {
+    const uint32_t rgb = channels.ToRgb(ReadPixel(src + 2 * x, 2));
+    dst[x] = kCanvas ? CanvasOrder(rgb) : rgb;
+  }
 }
 }  // namespace
 
-void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565) {
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565, bool canvas) {
   if (rgb565)
-    RowWithMasksToRgb<0xF800, 0x07E0, 0x001F>(src, dst, w);
+    canvas ? RowWithMasksToRgb<0xF800, 0x07E0, 0x001F, true>(src, dst, w)
+           : RowWithMasksToRgb<0xF800, 0x07E0, 0x001F, false>(src, dst, w);
   else
-    RowWithMasksToRgb<0x7C00, 0x03E0, 0x001F>(src, dst, w);
+    canvas ? RowWithMasksToRgb<0x7C00, 0x03E0, 0x001F, true>(src, dst, w)
+           : RowWithMasksToRgb<0x7C00, 0x03E0, 0x001F, false>(src, dst, w);
 }
 
 }  // namespace reference

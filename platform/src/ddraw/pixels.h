@@ -34,9 +34,13 @@ void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t s
 void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
                 const int32_t* cols, const int32_t* rows, const Key* key);
 
+// A colour 0x00RRGGBB as the bytes R, G, B, 255 of a canvas.
+inline uint32_t CanvasOrder(uint32_t rgb) { return 0xFF000000u | (rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF); }
+
 // w pixels of a 16-bit row (5-6-5 or 5-5-5, red highest) as 0x00RRGGBB, each
-// channel widened to 8 bits by repeating its top bits.
-void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565);
+// channel widened to 8 bits by repeating its top bits; with canvas, as the
+// bytes R, G, B, 255 instead (0xFFBBGGRR).
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565, bool canvas = false);
 
 // The level these loops run at: "plain", or the level of the target Highway
 // dispatches them to (what the tests check the choice by).
@@ -49,7 +53,7 @@ void CopyKeyed(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t s
                const Key& key);
 void CopyMapped(uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src, ptrdiff_t srcPitch, int w, int h, int bytes,
                 const int32_t* cols, const int32_t* rows, const Key* key);
-void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565);
+void Row16ToRgb(const uint8_t* src, uint32_t* dst, int w, bool rgb565, bool canvas = false);
 }  // namespace reference
 
 }  // namespace platform::ddraw::pixels

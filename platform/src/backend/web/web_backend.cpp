@@ -84,7 +84,6 @@ struct State {
   // so that a long run neither freezes the page nor waits on the real clock.
   uint32_t sinceYield = 0;  // virtual milliseconds since the browser last had its turn
   backend::VirtualClock clock{std::numeric_limits<uint32_t>::max(), [](uint32_t, uint32_t step) { Passed(step); }};
-  std::vector<uint32_t> rgba;  // the picture in the canvas's byte order
   backend::AudioCallback audio = nullptr;
   void* audioUser = nullptr;
 };
@@ -214,21 +213,14 @@ class WebBackend final : public backend::Backend {
   // kept, which is what full screen is on the desktop too.
   void SetFullScreen(backend::WindowId, bool) override {}
 
+  // The display writes the picture in the canvas's byte order, rows without a
+  // gap, and the canvas takes it from the program's memory as it is.
+  backend::FrameOrder PixelOrder() override { return backend::FrameOrder::CanvasRgba; }
+
   void Present(backend::WindowId id, const backend::Frame& frame) override {
     if (id != S().window || !frame.pixels || frame.width <= 0 || frame.height <= 0) return;
-    // The canvas takes bytes R, G, B, A: on this little-endian machine one
-    // word 0xAABBGGRR a pixel, written a word at a time.
-    std::vector<uint32_t>& rgba = S().rgba;
-    rgba.resize(static_cast<size_t>(frame.width) * frame.height);
-    uint32_t* out = rgba.data();
-    for (int y = 0; y < frame.height; ++y) {
-      const uint32_t* row = frame.pixels + static_cast<ptrdiff_t>(y) * frame.pitchPixels;
-      for (int x = 0; x < frame.width; ++x) {
-        uint32_t p = row[x];
-        *out++ = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
-      }
-    }
-    rallex_web_present(rgba.data(), frame.width, frame.height);
+    if (frame.pitchPixels != frame.width) return;
+    rallex_web_present(frame.pixels, frame.width, frame.height);
   }
 
   void SetRelativeMouse(bool enabled) override { rallex_web_relative_mouse(enabled ? 1 : 0); }
