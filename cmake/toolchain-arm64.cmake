@@ -20,3 +20,11 @@ find_program(RALLEX_QEMU_AARCH64 qemu-aarch64)
 if(RALLEX_QEMU_AARCH64)
   set(CMAKE_CROSSCOMPILING_EMULATOR "${RALLEX_QEMU_AARCH64};-L;/usr/aarch64-linux-gnu")
 endif()
+
+# The Debian architecture of the packages made from this build (CPack would
+# name the machine's own).
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+# Libraries, pkg-config and CMake files in Debian's multiarch folder for arm64,
+# as a native build puts them in the machine's own (GNUInstallDirs does so
+# only when not cross-compiling).
+set(CMAKE_INSTALL_LIBDIR "lib/${CMAKE_LIBRARY_ARCHITECTURE}" CACHE PATH "Object code libraries (lib)")
