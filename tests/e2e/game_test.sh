@@ -97,8 +97,15 @@ paddle_middle() {
   ink_columns "$WORK/abs.png" 800x8+0+533 $RED | awk '{ print int(($1 + $2) / 2) }'
 }
 xdotool mousemove 400 500
-sleep 0.3
+# The starting place once the paddle has settled there: two readings 0.3 s
+# apart that agree (a busy machine shows the move a few frames late).
 before="$(paddle_middle)"
+for _ in $(seq 1 10); do
+  sleep 0.3
+  again="$(paddle_middle)"
+  [ "$again" = "$before" ] && break
+  before="$again"
+done
 for step in -100 250 -300; do
   target=$(( $(xdotool getmouselocation | sed 's/x:\([0-9]*\).*/\1/') + step ))
   xdotool mousemove "$target" 500

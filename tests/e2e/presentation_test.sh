@@ -29,11 +29,17 @@ geometry() {
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
 }
 
+# A busy machine shows a change a few frames late: each check below looks
+# again for up to five seconds before it fails.
 expect_size() {
   local g w h
-  g="$(geometry)"
-  read -r _ _ w h <<<"$g"
-  [ "$w $h" = "$1" ] || fail "$WM_NAME: $2: the window is ${w}x$h ($g), not ${1/ /x}"
+  for _ in $(seq 1 25); do
+    g="$(geometry)"
+    read -r _ _ w h <<<"$g"
+    [ "$w $h" = "$1" ] && return 0
+    sleep 0.2
+  done
+  fail "$WM_NAME: $2: the window is ${w}x$h ($g), not ${1/ /x}"
 }
 
 # picture_columns EXPECTED WHAT: the first and last court-blue columns of one
@@ -41,10 +47,14 @@ expect_size() {
 # the 800-pixel picture.
 picture_columns() {
   local x y w h got
-  read -r x y w h <<<"$(geometry)"
-  import -window root "$WORK/shot.png"
-  got="$(ink_columns "$WORK/shot.png" "${w}x1+$x+$((y + h * 240 / 700))" $COURT)"
-  [ "$got" = "$1" ] || fail "$WM_NAME: $2: court columns $got, not $1 (window $x $y $w $h)"
+  for _ in $(seq 1 25); do
+    read -r x y w h <<<"$(geometry)"
+    import -window root "$WORK/shot.png"
+    got="$(ink_columns "$WORK/shot.png" "${w}x1+$x+$((y + h * 240 / 700))" $COURT)"
+    [ "$got" = "$1" ] && return 0
+    sleep 0.2
+  done
+  fail "$WM_NAME: $2: court columns $got, not $1 (window $x $y $w $h)"
 }
 
 key() { xdotool key --window "$ID" "$1"; sleep 0.8; }
