@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__aarch64__)
+#include <sys/prctl.h>
+#endif
+
 #include "cpu/cpu.h"
 #include "cpu_level.h"
 #include "ddraw/pixels.h"
@@ -86,6 +90,16 @@ TEST(CpuChoice, ThisRunHasTheLevelItAskedFor) {
   }
   if (!__builtin_cpu_supports("avx512bw")) {
     EXPECT_FALSE(cpu::AtLeast(HWY_AVX3));
+  }
+#elif defined(__aarch64__)
+  // The kernel tells the SVE vector length of a processor with SVE, and
+  // refuses without (the choice reads its feature bits instead).
+  const bool sve = prctl(PR_SVE_GET_VL) >= 0;
+  if (!sve) {
+    EXPECT_FALSE(cpu::AtLeast(HWY_SVE));
+  }
+  if (sve && !(asked && *asked)) {
+    EXPECT_TRUE(cpu::AtLeast(HWY_SVE)) << "uncapped, a processor with SVE runs it";
   }
 #endif
 }

@@ -8,6 +8,12 @@
 #include <cstdlib>
 #include <cstring>
 
+// More than one target compiled: Highway dispatches among them at run time.
+#define RALLEX_DYNAMIC_TARGETS ((HWY_TARGETS & (HWY_TARGETS - 1)) != 0)
+#if RALLEX_DYNAMIC_TARGETS && HWY_ARCH_ARM_A64
+#include <sys/auxv.h>
+#endif
+
 namespace platform::cpu {
 namespace {
 
@@ -15,8 +21,6 @@ namespace {
 // where only they are left, the plain forms are the better loops.
 constexpr int64_t kFallback = HWY_SCALAR | HWY_EMU128;
 constexpr int64_t kBuilt = HWY_TARGETS & ~kFallback;
-// More than one target compiled: Highway picks among them at run time.
-constexpr bool kDynamic = (HWY_TARGETS & (HWY_TARGETS - 1)) != 0;
 
 struct Level {
   int64_t target;
@@ -59,6 +63,26 @@ std::string LevelList() {
   return list;
 }
 
+// The targets this processor runs, as Highway's bits.
+int64_t ProcessorTargets() {
+#if !RALLEX_DYNAMIC_TARGETS
+  // One target compiled in (the browser): no run-time detection, so nothing
+  // of Highway's library is called.
+  return HWY_STATIC_TARGET;
+#elif HWY_ARCH_ARM_A64
+  // Every arm64 processor has NEON (the compiler's arm64 baseline uses it).
+  // Highway's own detection would also demand the AES extension, which some
+  // lack (a Raspberry Pi 4), and then warn and give up its vector forms: the
+  // kernel's feature bits answer for SVE and SVE2 instead.
+  int64_t targets = HWY_NEON;
+  if (getauxval(AT_HWCAP) & HWCAP_SVE) targets |= HWY_SVE;
+  if (getauxval(AT_HWCAP2) & HWCAP2_SVE2) targets |= HWY_SVE2;
+  return targets;
+#else
+  return hwy::SupportedTargets();
+#endif
+}
+
 }  // namespace
 
 Choice Choose(int64_t supported, const char* requested) {
@@ -90,23 +114,17 @@ Choice Choose(int64_t supported, const char* requested) {
 
 const Choice& Chosen() {
   static const Choice choice = [] {
-#if (HWY_TARGETS & (HWY_TARGETS - 1)) != 0
-    const int64_t supported = hwy::SupportedTargets();
-#else
-    // One target compiled in (arm64, the browser): no run-time detection, so
-    // nothing of Highway's library is called.
-    const int64_t supported = HWY_STATIC_TARGET;
-#endif
-    Choice c = Choose(supported, getenv("RALLEX_CPU"));
+    Choice c = Choose(ProcessorTargets(), getenv("RALLEX_CPU"));
     if (!c.shortfall.empty()) fprintf(stderr, "%s\n", c.shortfall.c_str());
-#if (HWY_TARGETS & (HWY_TARGETS - 1)) != 0
-    // Every target better than the chosen one off, before any loop dispatches
-    // (at plain no vector loop is called, and only the fallback is left).
-    hwy::DisableTargets(c.target ? c.target - 1 : kBuilt);
+#if RALLEX_DYNAMIC_TARGETS
+    // Highway dispatches to the chosen target from the first loop on, in
+    // either layer: both ask for this choice before their first loop, so
+    // Highway never runs a detection of its own. At plain no vector loop is
+    // called, and only the fallback is left.
+    hwy::GetChosenTarget().Update(c.target);
 #endif
     return c;
   }();
-  static_assert(kDynamic || (HWY_TARGETS & (HWY_TARGETS - 1)) == 0);
   return choice;
 }
 

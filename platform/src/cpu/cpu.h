@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The one choice of vector level for the whole process. The pixel loops are
 // written once with Highway and compiled for each of its targets this build
-// has; on x86-64 Highway dispatches among them at run time, on arm64 (NEON)
-// and in the browser (WebAssembly SIMD) the build's one target is compiled in.
-// Every loop also has a plain per-pixel form: the level "plain".
+// has; on x86-64 and arm64 (NEON, SVE, SVE2) the best one the processor has
+// runs, in the browser (WebAssembly SIMD) the build's one target is compiled
+// in. Every loop also has a plain per-pixel form: the level "plain".
 //
 // RALLEX_CPU=<level> caps the choice, never above what the processor has, so
 // that one machine runs every form of a loop; the tests use it. The cap is
