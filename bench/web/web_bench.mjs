@@ -134,24 +134,39 @@ try {
   // The effect copies of 800 x 600 pictures, timed by the same program in the
   // page and natively (EFFECT_TIMING, built beside the replay tool): natively
   // at the processor's best level and, where that is AVX-512, at AVX2 too,
-  // whose 256-bit vectors are nearer the page's 128.
-  const timing = await browser.newContext();
-  const tp = await timing.newPage();
-  const webLines = [];
-  tp.on('console', m => { if (/^(effect|level) /.test(m.text())) webLines.push(m.text()); });
-  await tp.goto(url + '?program=effect_timing');
-  await tp.waitForFunction(() => window.rallexStatus.ended, null, {timeout: 600000, polling: 200});
-  await timing.close();
+  // whose 256-bit vectors are nearer the page's 128. Each copy's time is the
+  // least of three runs of each, taken in turns: a shared machine only ever
+  // slows a run down.
+  const pageTiming = async () => {
+    const timing = await browser.newContext();
+    const tp = await timing.newPage();
+    const lines = [];
+    tp.on('console', m => { if (/^(effect|level) /.test(m.text())) lines.push(m.text()); });
+    await tp.goto(url + '?program=effect_timing');
+    await tp.waitForFunction(() => window.rallexStatus.ended, null, {timeout: 600000, polling: 200});
+    await timing.close();
+    return lines;
+  };
   const effectTiming = level => spawnSync(path.join(path.dirname(replay), 'effect_timing'), [], {
     cwd: path.join(root, 'assets'), env: level ? {...process.env, RALLEX_CPU: level} : process.env,
   }).stdout.toString().trim().split('\n');
   const levelOf = lines => (lines.find(l => l.startsWith('level ')) || 'level ?').split(' ')[1];
   const us = lines => Object.fromEntries(lines.filter(l => l.startsWith('effect ')).map(l => l.split(' '))
                                              .map(([, name, depth, t]) => [`${name}${depth}`, Number(t)]));
-  const bestLines = effectTiming(null);
-  const natives = [[levelOf(bestLines), us(bestLines)]];
-  if (natives[0][0] === 'avx3') natives.push(['avx2', us(effectTiming('avx2'))]);
-  const webUs = us(webLines);
+  const least = (a, b) => (a ? Object.fromEntries(Object.entries(b).map(([k, v]) => [k, Math.min(v, a[k] ?? v)])) : b);
+  let webLines = [], webUs = null;
+  const natives = [];
+  for (let round = 0; round < 3; ++round) {
+    webLines = await pageTiming();
+    webUs = least(webUs, us(webLines));
+    const bestLines = effectTiming(null);
+    if (!round) {
+      natives.push([levelOf(bestLines), null]);
+      if (natives[0][0] === 'avx3') natives.push(['avx2', null]);
+    }
+    natives[0][1] = least(natives[0][1], us(bestLines));
+    if (natives[1]) natives[1][1] = least(natives[1][1], us(effectTiming('avx2')));
+  }
   console.log(`effect copy (µs a copy; page at ${levelOf(webLines)})`.padEnd(44), 'web'.padStart(8),
               ...natives.map(([level]) => `${level.padStart(8)}  web/${level.padEnd(5)}`));
   const over = natives.map(() => 0);
