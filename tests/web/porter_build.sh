@@ -28,8 +28,10 @@ while IFS= read -r line; do
   case "$line" in
     node\ *serve.mjs*)
       # The server runs until stopped: it must start and serve the page.
+      # exec: the background job is the server itself, so that the trap's
+      # kill stops it rather than only the shell around it.
       line="${line%%#*}"
-      eval "$line" >"$work/url" 2>>"$work/step.log" &
+      eval "exec $line" >"$work/url" 2>>"$work/step.log" &
       server=$!
       for _ in $(seq 50); do [ -s "$work/url" ] && break; sleep 0.1; done
       url="$(head -1 "$work/url")"
