@@ -2,6 +2,7 @@
 #include "media/internal/effect_pixels.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "platform/cpu.h"
 
